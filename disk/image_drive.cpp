@@ -1,0 +1,22 @@
+#include "disk/image_drive.h"
+
+std::unique_ptr<ImageDrive> ImageDrive::Open(const std::wstring& path, bool exclusive) {
+    std::unique_ptr<ImageDrive> drive(new ImageDrive());
+    if (!drive->file_.Open(path, PcFile::Mode::ReadWrite, exclusive)) return nullptr;
+    return drive;
+}
+
+bool ImageDrive::ReadAt(uint64_t offset, void* buffer, uint32_t bytes, uint32_t* done) {
+    return file_.ReadAt(offset, buffer, bytes, done);
+}
+
+bool ImageDrive::WriteAt(uint64_t offset, const void* buffer, uint32_t bytes, uint32_t* done) {
+    return file_.WriteAt(offset, buffer, bytes, done);
+}
+
+bool ImageDrive::Flush() { return file_.Flush(); }
+
+uint64_t ImageDrive::SizeBytes() const {
+    uint64_t size = 0;
+    return file_.Size(&size) ? size : 0;
+}

@@ -1,0 +1,27 @@
+// An image file standing in for a whole USB stick: any size, read and written with plain
+// file I/O. Also serves Linux block devices, which are files to the kernel's interface.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "disk/pc_file.h"
+#include "disk/raw_drive.h"
+
+class ImageDrive : public RawDrive {
+public:
+    // Opens the file for reading and writing. exclusive asks the OS to refuse the open
+    // while anyone else uses it (a mounted block device on Linux). Null on failure, with
+    // the last system error stored.
+    static std::unique_ptr<ImageDrive> Open(const std::wstring& path, bool exclusive = false);
+
+    bool ReadAt(uint64_t offset, void* buffer, uint32_t bytes, uint32_t* done) override;
+    bool WriteAt(uint64_t offset, const void* buffer, uint32_t bytes, uint32_t* done) override;
+    bool Flush() override;
+
+    // Size of the image in bytes (0 when it cannot be read).
+    uint64_t SizeBytes() const;
+
+private:
+    PcFile file_;
+};
