@@ -9,9 +9,10 @@ packages=(
     googletest libgtest-dev
     libcli11-dev nlohmann-json3-dev
     g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
     wine wine32:i386 wine64
     xvfb xauth imagemagick
-    mtools dosfstools
+    mtools dosfstools file
     nasm
 )
 

@@ -1,22 +1,41 @@
-# Sourced by the scripts that run Windows programs: the project's own 32-bit Wine prefix.
-# A 32-bit prefix keeps our 32-bit programs out of WOW64, so they take the direct disk route.
+# Sourced by the scripts that run Windows programs: the project's own Wine prefixes.
+#   32-bit prefix (WINEARCH=win32): our 32-bit programs are not WOW64 processes there, so they
+#     take the direct disk route. It needs a kernel that runs 32-bit Linux processes.
+#   64-bit prefix (WINEARCH=win64): runs the 64-bit test build where 32-bit processes cannot run.
+# slotwise_wine_arch picks one: "win32" when this machine can run i386 programs, else "win64".
 slotwise_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX="${SLOTWISE_WINEPREFIX:-$slotwise_root/build/wineprefix32}"
-export WINEARCH=win32
+
+slotwise_can_run_i386() {
+    [ -x /lib/ld-linux.so.2 ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1
+}
+
+slotwise_wine_use() {  # win32 | win64
+    export WINEARCH="$1"
+    if [ "$1" = win32 ]; then
+        export WINEPREFIX="${SLOTWISE_WINEPREFIX32:-$slotwise_root/build/wineprefix32}"
+        SLOTWISE_WINE=wine
+    else
+        export WINEPREFIX="${SLOTWISE_WINEPREFIX64:-$slotwise_root/build/wineprefix64}"
+        SLOTWISE_WINE=/usr/lib/wine/wine64
+        [ -x "$SLOTWISE_WINE" ] || SLOTWISE_WINE=wine64
+    fi
+    export SLOTWISE_WINE
+}
+
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
-# Creates the prefix once, quietly; safe to call from several processes at a time.
+# Creates the selected prefix once, quietly; safe to call from several processes at a time.
 slotwise_wine_prefix() {
     mkdir -p "$(dirname "$WINEPREFIX")"
     (
         flock 9
         if [ ! -f "$WINEPREFIX/system.reg" ]; then
-            wineboot -i >/dev/null 2>&1 </dev/null
+            "$SLOTWISE_WINE" wineboot -i >/dev/null 2>&1 </dev/null
             wineserver -w
             # Dialogs and window closes stall without a window manager unless Wine manages them itself.
-            wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
+            "$SLOTWISE_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
             wineserver -w
         fi
-    ) 9>"$(dirname "$WINEPREFIX")/.wineprefix.lock"
+    ) 9>"$WINEPREFIX.lock"
 }
