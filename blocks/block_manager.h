@@ -1,0 +1,87 @@
+// BlockManager: every operation on floppy disk blocks, run on the current drive through the
+// sector access layer and the file engine, with the copy settings and the one-slot file buffer.
+// The program has one; tests make their own.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "blocks/block_frontend.h"
+#include "blocks/block_status.h"
+#include "blocks/floppy_format.h"
+#include "disk/sector_access.h"
+#include "fatfs/file_engine.h"
+
+class PcFileSystem;  // blocks/pc_fs.h: directories, files, attributes, times and short aliases on the PC
+
+constexpr int kPathChars = 260;
+
+// The six persisted settings plus keepFileInfo; loaded and saved by settings/.
+struct CopySettings {
+    wchar_t savePath[kPathChars] = {};
+    wchar_t backupPath[kPathChars] = {};
+    int32_t fileExistMode = 0;  // 0 replace, 1 keep both under a counted name
+    int32_t keepFileInfo = 1;   // never stored: carry attributes and times to the PC
+    int32_t dirDelAllFile = 1;
+    int32_t readOpenDirBit = 1;
+    int32_t loadOpenDirBit = 1;
+};
+
+class BlockManager : public CopySettings {
+public:
+    BlockManager(SectorAccess& sectors, FileEngine& engine, PcFileSystem& pc, BlockFrontEnd& frontEnd);
+    ~BlockManager();
+
+    wchar_t lastErrorPath[kPathChars] = {};
+    int32_t busy = 0;
+    std::atomic<int32_t> cancelRequested{0};
+    uint8_t* fileBuffer;  // kBlockImageSize bytes
+
+    // Drive layout and block header.
+    uint32_t CountBlocks(uint32_t lastSector);
+    int ReadMaxBlock(uint32_t* count);
+    int WriteMaxBlock(uint32_t count);
+    int StampUpdateTime(uint8_t* copy, uint32_t blockIndex);
+    int ReadUpdateTime(std::wstring* text);
+    int DetectFloppyFormat(DiskInfo* totals, FloppyFormat* code);
+    int LoadBlockImage(uint32_t blockIndex, FloppyFormat* code);
+
+    // Formatting and DOS boot disks.
+    void BuildEmptyVolume(int format, uint32_t labelIndex, int dos);
+    void WriteVolumeLabelEntry(uint32_t rootSector, uint32_t labelIndex);
+    int FormatBlock(uint32_t blockIndex, int row, int format, int quick, int dos);
+    int AddDosSystem(uint32_t blockIndex, int dos);
+    int AddResourceFile(int dos, int identifier, const char* blockPath);
+    int AddLabelFile(uint32_t blockIndex);
+
+    // Block to PC directory.
+    int CopyBlockToDirectory(const std::wstring& pcDir, uint32_t blockIndex);
+    int CopyVolumeDirectory(const std::string& blockPattern, const std::wstring& pcDir,
+                            const std::wstring& displayPattern);
+
+    // PC directory to block.
+    int CopyDirectoryToBlock(const std::wstring& pcDir, uint32_t blockIndex, int row);
+    void CopyBootFiles(const std::wstring& pcDir, const std::string& blockDir);
+    int CopyDirectoryToVolume(const std::wstring& pcDir, const std::string& blockDir);
+
+    // Image files.
+    int WriteImageToBlock(const std::wstring& path, uint32_t blockIndex, int row);
+    int ExportBlockToImage(const std::wstring& path, uint32_t blockIndex);
+
+    // Listing.
+    int EnumerateBlocks(uint32_t lastSector, int updateOnly);
+    int RefreshBlockRow(int row);
+
+    SectorAccess& sectors() { return sectors_; }
+    FileEngine& engine() { return engine_; }
+    PcFileSystem& pc() { return pc_; }
+    BlockFrontEnd& frontEnd() { return frontEnd_; }
+
+private:
+    SectorAccess& sectors_;
+    FileEngine& engine_;
+    PcFileSystem& pc_;
+    BlockFrontEnd& frontEnd_;
+};
