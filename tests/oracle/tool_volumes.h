@@ -1,0 +1,46 @@
+// Floppy volumes made by the outside tools for the oracle tests: the geometries, a host tree to
+// put on them with mcopy, and the names the engine is expected to show for what mcopy wrote.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+#include "oracle/host_tree.h"
+
+struct Geometry {
+    const char* name;         // test parameter name
+    const char* makeCommand;  // shell command with %s for the image path; labels the volume FLOPPY1
+    uint32_t bytes;           // image size
+    uint32_t sectorsPerCluster;
+    uint32_t rootEntries;
+};
+
+// 1.44M, 720K and 1.2M with one and two sectors per cluster, from mkfs.fat and from mformat.
+extern const Geometry kGeometries[6];
+
+std::string GeometryName(const Geometry& geometry);
+inline void PrintTo(const Geometry& geometry, std::ostream* out) {
+    *out << geometry.name;
+}
+
+// Makes an empty labelled volume; false when the tool failed.
+bool MakeVolume(const Geometry& geometry, const std::string& imagePath);
+
+// Copies every entry of hostDir into the root of the image with `mcopy -s -m`.
+bool CopyInWithMcopy(const std::string& hostDir, const std::string& imagePath);
+
+// Host files for mcopy: nested directories, files of 0, 1 and 512 bytes and of several clusters,
+// names with spaces and mixed case, names that get ~1 tails, plain 8.3 names, 5-character names,
+// and a directory whose long-name sets cross sector and cluster boundaries.
+Tree ToolCorpus(uint32_t clusterBytes);
+
+// Files written by mcopy get a long-name set when their name is not a plain 8.3 name; the engine
+// reads a long name back only for a short name with a ~ tail, which mtools gives to exactly those.
+// So a plain 8.3 name shows upper-case, any other name as it was written.
+std::string EngineDisplayName(const std::string& hostName);
+std::string EngineDisplayPath(const std::string& hostPath);
+Tree EngineDisplayTree(const Tree& hostTree);
+
+// The time mcopy -m gives every corpus file: 2021-06-15 10:20:30 UTC.
+constexpr long long kCorpusMtime = 1623752430;
