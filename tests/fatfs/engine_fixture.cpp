@@ -61,6 +61,11 @@ uint32_t EngineTest::FreeSectors() {
     return info.freeSectors;
 }
 
+void PrintTo(FsStatus status, std::ostream* os) {
+    static const char digits[] = "0123456789ABCDEF";
+    *os << "0x" << digits[status >> 4] << digits[status & 15];
+}
+
 std::u16string U16(const std::string& ascii) {
     return std::u16string(ascii.begin(), ascii.end());
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 #include <vector>
 
@@ -39,6 +41,9 @@ protected:
     std::vector<ListedEntry> List(const std::string& pattern, const std::u16string& widePattern);
     uint32_t FreeSectors();
 };
+
+// Statuses print as their hexadecimal value in failure messages.
+void PrintTo(FsStatus status, std::ostream* os);
 
 std::u16string U16(const std::string& ascii);
 std::string Narrow(const std::u16string& text);

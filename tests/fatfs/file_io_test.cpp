@@ -1,6 +1,8 @@
 // Reading and writing files as the block copies do: sizes around sector and cluster edges,
 // a file that fills a floppy, reads and writes in pieces, sizes kept until close, and the
 // direct multi-sector transfers of whole sectors.
+#include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "engine_fixture.h"

@@ -1,5 +1,7 @@
 // Mounting: the three floppy formats, partition tables, the FAT type thresholds, FAT16 and
 // FAT32 volumes, retried transfers, and every operation before a mount.
+#include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "engine_fixture.h"

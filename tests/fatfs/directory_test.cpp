@@ -1,0 +1,252 @@
+// Directories: trees created and walked back as the block copies do, "." and "..", growth of
+// subdirectories sector by sector and cluster by cluster, and where long-name sets may go.
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+#include "engine_fixture.h"
+
+namespace {
+
+class DirectoryTest : public EngineTest {
+protected:
+    // Walks the volume depth-first the way the copy to a PC directory does, collecting each
+    // file's display path and content.
+    void Walk(const std::string& blockPattern,
+              const std::u16string& displayPattern,
+              std::map<std::u16string, std::string>* files,
+              int depth = 0) {
+        ASSERT_LT(depth, 20);
+        for (uint32_t index = 0;; ++index) {
+            engine.SetEnumerationIndex(index);
+            FsStatus status = engine.fsOpen(blockPattern.c_str(), displayPattern.c_str());
+            if (status == FS_NOT_FOUND) return;
+            ASSERT_TRUE(status == FS_OK || status == FS_IS_DIRECTORY) << int(status);
+            std::string shortPath = engine.commandPath();
+            std::u16string longPath = engine.foundLongName();
+            FileInfo info{};
+            ASSERT_EQ(engine.fsFileInfo(&info, kInfoRead), FS_OK);
+            if (info.attribute & 0x10) {
+                if (shortPath.back() == '.') continue;
+                Walk(shortPath + "\\*", longPath + u"\\*", files, depth + 1);
+            } else if (info.attribute != 0x08) {
+                std::string data(info.size + 10, '\0');
+                uint32_t count = static_cast<uint32_t>(data.size());
+                ASSERT_EQ(engine.fsReadBytes(&data[0], &count), FS_OK);
+                data.resize(count);
+                (*files)[longPath] = data;
+            }
+        }
+    }
+
+    uint32_t DirCluster(const std::string& path) {
+        EXPECT_EQ(engine.fsOpen(path.c_str(), nullptr), FS_IS_DIRECTORY);
+        return engine.openFile().firstCluster;
+    }
+
+    // Entry index within a directory's cluster sequence.
+    uint8_t* DirEntry(uint32_t cluster, uint32_t index) { return ClusterAt(image(), layout, cluster) + index * 32; }
+};
+
+TEST_F(DirectoryTest, ATreeWithLongAndShortNamesIsWalkedBackWhole) {
+    Format(Floppy::k144, "FLPPY0");
+    std::map<std::u16string, std::string> expected;
+    ASSERT_EQ(MakeDir("\\PROGRA~1", u"Program Files"), FS_OK);
+    ASSERT_EQ(MakeDir("\\PROGRA~1\\TOOLS"), FS_OK);
+    ASSERT_EQ(MakeDir("\\PROGRA~1\\TOOLS\\DEEPER~1", u"Deeper still"), FS_OK);
+    ASSERT_EQ(MakeDir("\\EMPTY"), FS_OK);
+    struct File {
+        std::string path;
+        std::u16string longName;
+        std::u16string display;
+        size_t size;
+    } files[] = {
+        {"\\README.TXT", u"", u"\\README.TXT", 1},
+        {"\\PROGRA~1\\SETUP.EXE", u"", u"\\Program Files\\SETUP.EXE", 512},
+        {"\\PROGRA~1\\USERMA~1.PDF", u"User manual.pdf", u"\\Program Files\\User manual.pdf", 40000},
+        {"\\PROGRA~1\\TOOLS\\T.BIN", u"", u"\\Program Files\\TOOLS\\T.BIN", 0},
+        {"\\PROGRA~1\\TOOLS\\DEEPER~1\\LEAFFI~1.DAT", u"Leaf file with a longer name.dat",
+         u"\\Program Files\\TOOLS\\Deeper still\\Leaf file with a longer name.dat", 70001},
+    };
+    for (const File& f : files) {
+        std::string data = Pattern(f.size, static_cast<uint32_t>(f.size));
+        ASSERT_EQ(WriteFile(f.path, data, f.longName), FS_OK) << f.path;
+        expected[f.display] = data;
+    }
+    std::map<std::u16string, std::string> found;
+    Walk("\\*", u"\\*", &found);
+    EXPECT_EQ(found.size(), expected.size());
+    EXPECT_TRUE(found == expected);
+}
+
+TEST_F(DirectoryTest, NewDirectoriesPointAtThemselvesAndTheirParent) {
+    Format(Floppy::k144);
+    ASSERT_EQ(MakeDir("\\A"), FS_OK);
+    EXPECT_EQ(engine.fsClose(), FS_OK);  // left open as a directory
+    ASSERT_EQ(MakeDir("\\A\\B"), FS_OK);
+    ASSERT_EQ(MakeDir("\\A\\B\\C"), FS_OK);
+    uint32_t a = DirCluster("\\A"), b = DirCluster("\\A\\B"), c = DirCluster("\\A\\B\\C");
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(DirEntry(a, 0)), 11), ".          ");
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(DirEntry(a, 1)), 11), "..         ");
+    EXPECT_EQ(DirEntry(a, 0)[11], 0x10);
+    EXPECT_EQ(Le16(DirEntry(a, 0) + 26), a);
+    EXPECT_EQ(Le16(DirEntry(a, 1) + 26), 0u);
+    EXPECT_EQ(Le16(DirEntry(b, 1) + 26), a);
+    EXPECT_EQ(Le16(DirEntry(c, 0) + 26), c);
+    EXPECT_EQ(Le16(DirEntry(c, 1) + 26), b);
+    EXPECT_EQ(Fat12Entry(image(), layout, c), 0xFFFu);
+    EXPECT_EQ(DirEntry(c, 2)[0], 0);
+}
+
+TEST_F(DirectoryTest, ANewDirectoryTakesDatesThroughFileInformation) {
+    Format(Floppy::k144);
+    ASSERT_EQ(MakeDir("\\DATED"), FS_OK);
+    FileInfo info{0xFFFFFFFF,
+                  FatDate(2023, 7, 14),
+                  FatTime(9, 41, 0),
+                  FatDate(2023, 7, 14),
+                  FatTime(9, 41, 0),
+                  FatDate(2023, 7, 15),
+                  0,
+                  0x10};
+    ASSERT_EQ(engine.fsFileInfo(&info, kInfoModify), FS_OK);
+    EXPECT_EQ(Le16(RootEntry(image(), layout, 0) + 24), FatDate(2023, 7, 14));
+    EXPECT_EQ(RootEntry(image(), layout, 0)[11], 0x10);
+}
+
+TEST_F(DirectoryTest, EveryClusterOfANewDirectoryIsCleared) {
+    Format(Floppy::k120);  // two sectors per cluster; the data area holds 0xF6 bytes
+    ASSERT_EQ(MakeDir("\\NEW"), FS_OK);
+    uint8_t* cluster = ClusterAt(image(), layout, engine.openFile().firstCluster);
+    EXPECT_TRUE(std::all_of(cluster + 64, cluster + 1024, [](uint8_t b) { return b == 0; }));
+}
+
+// Two sectors per cluster: the 17th entry goes to the second sector of the same cluster, and
+// a new cluster (cleared in full) is taken only when both are full.
+TEST_F(DirectoryTest, ASubdirectoryUsesEverySectorOfItsClusterBeforeTakingAnother) {
+    Format(Floppy::k720);
+    ASSERT_EQ(MakeDir("\\SUB"), FS_OK);
+    const uint32_t sub = engine.openFile().firstCluster;
+    for (int i = 0; i < 30; ++i)
+        ASSERT_EQ(WriteFile("\\SUB\\F" + std::to_string(i), ""), FS_OK) << i;
+    EXPECT_EQ(RawChain(image(), layout, sub).size(), 1u);
+    EXPECT_EQ(DirEntry(sub, 16)[0], 'F');  // first entry of the second sector
+    ASSERT_EQ(WriteFile("\\SUB\\F30", ""), FS_OK);
+    std::vector<uint32_t> chain = RawChain(image(), layout, sub);
+    ASSERT_EQ(chain.size(), 2u);
+    uint8_t* added = ClusterAt(image(), layout, chain[1]);
+    EXPECT_EQ(added[0], 'F');
+    EXPECT_TRUE(std::all_of(added + 32, added + 1024, [](uint8_t b) { return b == 0; }));
+    EXPECT_EQ(List("\\SUB\\*", u"\\SUB\\*").size(), 33u);
+}
+
+// A long-name set that does not fit in the last cluster continues into a new one, and reads
+// back across the cluster boundary even when the clusters are not adjacent.
+TEST_F(DirectoryTest, LongNameSetsCrossClusterBoundaries) {
+    Format(Floppy::k144);
+    ASSERT_EQ(MakeDir("\\SUB"), FS_OK);
+    const uint32_t sub = engine.openFile().firstCluster;
+    for (int i = 0; i < 13; ++i)
+        ASSERT_EQ(WriteFile("\\SUB\\S" + std::to_string(i), ""), FS_OK);
+    ASSERT_EQ(WriteFile("\\SPACER.BIN", Pattern(512, 1)), FS_OK);  // takes the cluster after SUB
+    std::u16string longName = u"A name that needs three pieces.txt";
+    ASSERT_EQ(WriteFile("\\SUB\\ANAMET~1.TXT", "spans", longName), FS_OK);
+    std::vector<uint32_t> chain = RawChain(image(), layout, sub);
+    ASSERT_EQ(chain.size(), 2u);
+    EXPECT_NE(chain[1], chain[0] + 1);
+    EXPECT_EQ(DirEntry(sub, 15)[0], 0x43);     // first piece in the old cluster
+    EXPECT_EQ(DirEntry(chain[1], 2)[0], 'A');  // short entry in the new one
+    std::vector<ListedEntry> listed = List("\\SUB\\*", u"\\SUB\\*");
+    ASSERT_EQ(listed.size(), 16u);
+    EXPECT_EQ(listed[15].longPath, u"\\SUB\\" + longName);
+    std::string back;
+    ASSERT_EQ(ReadFile("\\SUB\\ANAMET~1.TXT", &back), FS_OK);
+    EXPECT_EQ(back, "spans");
+}
+
+TEST_F(DirectoryTest, AFullSubdirectoryWithoutEndMarkerGrowsByAClusterOfZeros) {
+    Format(Floppy::k144);
+    ASSERT_EQ(MakeDir("\\SUB"), FS_OK);
+    const uint32_t sub = engine.openFile().firstCluster;
+    for (int i = 0; i < 14; ++i)
+        ASSERT_EQ(WriteFile("\\SUB\\S" + std::to_string(i), ""), FS_OK);
+    ASSERT_EQ(DirEntry(sub, 15)[0], 'S');
+    ASSERT_EQ(WriteFile("\\SUB\\LAST", ""), FS_OK);
+    std::vector<uint32_t> chain = RawChain(image(), layout, sub);
+    ASSERT_EQ(chain.size(), 2u);
+    EXPECT_EQ(DirEntry(chain[1], 0)[0], 'L');
+    EXPECT_EQ(DirEntry(chain[1], 1)[0], 0);
+}
+
+class LongNamePlacementTest : public DirectoryTest {
+protected:
+    void FillRoot(int entries) {
+        for (int i = 0; i < entries; ++i)
+            ASSERT_EQ(WriteFile("\\R" + std::to_string(i), Pattern(10, i)), FS_OK) << i;
+    }
+    void ExpectRootFilesIntact(int entries, std::vector<int> erased) {
+        for (int i = 0; i < entries; ++i) {
+            if (std::find(erased.begin(), erased.end(), i) != erased.end()) continue;
+            std::string back;
+            ASSERT_EQ(ReadFile("\\R" + std::to_string(i), &back), FS_OK) << i;
+            EXPECT_EQ(back, Pattern(10, i));
+        }
+    }
+};
+
+TEST_F(LongNamePlacementTest, ASetNeverSpillsPastTheRootArea) {
+    Format(Floppy::k144);
+    FillRoot(222);  // two entries left at the end
+    std::vector<uint8_t> dataArea(SectorAt(image(), 33), SectorAt(image(), 34));
+    EXPECT_EQ(WriteFile("\\THREEP~1.TXT", "", u"Three piece long name.txt"), FS_ROOT_FULL);
+    EXPECT_TRUE(std::equal(dataArea.begin(), dataArea.end(), SectorAt(image(), 33)));
+    EXPECT_EQ(RootEntry(image(), layout, 222)[0], 0);
+    // One piece and its short entry still fit.
+    ASSERT_EQ(WriteFile("\\ONEPIE~1", "1", u"One piece"), FS_OK);
+    EXPECT_EQ(List("\\*", u"\\*").back().longPath, u"\\One piece");
+    ExpectRootFilesIntact(222, {});
+}
+
+TEST_F(LongNamePlacementTest, ASetGoesOnlyIntoAHoleLargeEnoughForIt) {
+    Format(Floppy::k144);
+    FillRoot(224);
+    for (int i : {10, 11, 50, 51, 52})
+        ASSERT_EQ(engine.fsErase(("\\R" + std::to_string(i)).c_str()), FS_OK);
+    // Three entries: the hole of two at 10 is passed over for the one of three at 50.
+    ASSERT_EQ(WriteFile("\\THREEP~1.TXT", "3", u"Three piece long name.txt"), FS_OK);
+    EXPECT_EQ(RootEntry(image(), layout, 50)[0], 0x42);
+    EXPECT_EQ(RootEntry(image(), layout, 52)[0], 'T');
+    EXPECT_EQ(RootEntry(image(), layout, 10)[0], 0xE5);
+    // Four entries fit nowhere now.
+    EXPECT_EQ(WriteFile("\\FOURPI~1.TXT", "", u"A four piece long name, of 40 characters"), FS_ROOT_FULL);
+    ASSERT_EQ(WriteFile("\\TWOPIE~1", "2", u"Two pieces"), FS_OK);
+    EXPECT_EQ(RootEntry(image(), layout, 11)[0], 'T');
+    ExpectRootFilesIntact(224, {10, 11, 50, 51, 52});
+    std::vector<ListedEntry> listed = List("\\*", u"\\*");
+    EXPECT_EQ(listed[10].longPath, u"\\Two pieces");
+    EXPECT_EQ(listed[49].longPath, u"\\Three piece long name.txt");
+}
+
+// The end of the directory is preferred to reusing deleted entries.
+TEST_F(LongNamePlacementTest, NewEntriesGoAfterTheLastWhileThereIsRoom) {
+    Format(Floppy::k144);
+    FillRoot(5);
+    ASSERT_EQ(engine.fsErase("\\R1"), FS_OK);
+    ASSERT_EQ(WriteFile("\\NEW", "n"), FS_OK);
+    EXPECT_EQ(RootEntry(image(), layout, 5)[0], 'N');
+    EXPECT_EQ(RootEntry(image(), layout, 1)[0], 0xE5);
+}
+
+TEST_F(LongNamePlacementTest, ASetThatEndsARootSectorLeavesTheNextSectorTerminated) {
+    Format(Floppy::k144);
+    FillRoot(14);
+    // Stale bytes past the end marker must not surface as entries.
+    std::memset(SectorAt(image(), layout.rootStart + 1), 0x41, 512);
+    std::memset(RootEntry(image(), layout, 14), 0, 64);
+    ASSERT_EQ(WriteFile("\\THREEP~1.TXT", "3", u"Three piece long name.txt"), FS_OK);
+    EXPECT_EQ(RootEntry(image(), layout, 16)[0], 'T');
+    EXPECT_EQ(RootEntry(image(), layout, 17)[0], 0);
+    EXPECT_EQ(List("\\*", u"\\*").size(), 15u);
+}
+
+}  // namespace
