@@ -1,0 +1,29 @@
+// Opening a drive record's drive: images and block devices as files, sticks by the raw route.
+#include "disk/record_drive.h"
+
+#include <filesystem>
+
+#include "disk/attached_images.h"
+#include "disk/image_drive.h"
+#include "disk/system_error.h"
+
+std::unique_ptr<RawDrive> OpenRecordDrive(const DriveRecord& record) {
+    if (record.imagePath.empty()) return OpenUsbDrive(record);
+    // A block device is held exclusively even when attached as an image, so that a mounted
+    // file system cannot change under the blocks.
+    std::error_code ec;
+    const bool device = !IsImageRecord(record) || std::filesystem::is_block_file(record.imagePath, ec);
+    return ImageDrive::Open(record.imagePath, device);
+}
+
+std::wstring DriveOpenErrorText(const DriveRecord& record, uint32_t code) {
+    const bool image = IsImageRecord(record);
+    const std::wstring& name = image ? record.imagePath : record.driveName;
+    if (IsDriveInUseError(code)) {
+        if (image) return L"The image " + name + L" is in use by another program";
+        return L"The drive " + name + L" is in use (mounted?); unmount it first";
+    }
+    std::wstring reason = SystemErrorText(code);
+    if (reason.empty()) reason = L"error " + std::to_wstring(code);
+    return (image ? L"Cannot open the image " : L"Cannot open the drive ") + name + L": " + reason;
+}
