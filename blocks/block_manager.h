@@ -14,7 +14,8 @@
 #include "disk/sector_access.h"
 #include "fatfs/file_engine.h"
 
-class PcFileSystem;  // blocks/pc_fs.h: directories, files, attributes, times and short aliases on the PC
+class PcFileSystem;     // blocks/pc_fs.h: directories, files, attributes, times and short aliases on the PC
+class DriveFormatHost;  // blocks/drive_format.h: the drive and dialog a whole-drive format works on
 
 constexpr int kPathChars = 260;
 
@@ -33,13 +34,18 @@ class BlockManager : public CopySettings {
 public:
     BlockManager(SectorAccess& sectors, FileEngine& engine, PcFileSystem& pc, BlockFrontEnd& frontEnd);
     ~BlockManager();
+    BlockManager(const BlockManager&) = delete;
+    BlockManager& operator=(const BlockManager&) = delete;
 
     wchar_t lastErrorPath[kPathChars] = {};
     int32_t busy = 0;
     std::atomic<int32_t> cancelRequested{0};
     uint8_t* fileBuffer;  // kBlockImageSize bytes
+    // Where the folders dos622 and dos71 with a user's own DOS system files are looked for:
+    // the program's folder unless set otherwise.
+    std::wstring dosFilesRoot;
 
-    // Drive layout and block header.
+    // Drive layout and block header. Statuses: blocks/block_status.h, plus file engine statuses.
     uint32_t CountBlocks(uint32_t lastSector);
     int ReadMaxBlock(uint32_t* count);
     int WriteMaxBlock(uint32_t count);
@@ -55,6 +61,9 @@ public:
     int AddDosSystem(uint32_t blockIndex, int dos);
     int AddResourceFile(int dos, int identifier, const char* blockPath);
     int AddLabelFile(uint32_t blockIndex);
+
+    // Whole-drive formatting into count blocks, on the drive the host opens.
+    int FormatDrive(DriveFormatHost& host, uint32_t count, int format, int quick, int dos);
 
     // Block to PC directory.
     int CopyBlockToDirectory(const std::wstring& pcDir, uint32_t blockIndex);

@@ -1,0 +1,29 @@
+// Result codes of block operations and jobs turned into the texts the user sees.
+#include "app/result_text.h"
+
+#include "app/texts.h"
+#include "disk/system_error.h"
+
+namespace {
+constexpr int kEngineDiskFull = 5;    // FS_DISK_FULL of the file engine
+constexpr int kEngineNoVolume = 17;   // FS_NO_VOLUME of the file engine
+constexpr int kNotFat12 = 256;        // BLK_NOT_FAT12
+constexpr int kImageTooLarge = 257;   // BLK_IMAGE_TOO_LARGE
+constexpr int kFileTooLarge = 258;    // BLK_FILE_TOO_LARGE
+}  // namespace
+
+std::wstring ResultText(int code) {
+    switch (code) {
+        case 0: return std::wstring();
+        case -1: {
+            std::wstring text = SystemErrorText(LastSystemError());
+            return text.empty() ? std::wstring(TextById(kTextErrorNotFound)) : text;
+        }
+        case kEngineDiskFull:
+        case kFileTooLarge: return TextById(kTextOverCapacity);
+        case kEngineNoVolume: return TextById(kTextFileSystemError);
+        case kNotFat12: return TextById(kTextNotFat12);
+        case kImageTooLarge: return TextById(kTextImageTooLarge);
+        default: return FormatTextId(kTextErrorCode, {code});
+    }
+}
