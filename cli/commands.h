@@ -1,0 +1,11 @@
+// The subcommands of slotwise-cli. Each Add* function declares its commands with their options
+// and help on the app; the command, when chosen, stores its exit status in *exitCode.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+void AddDriveCommands(CLI::App& app, int* exitCode);      // drives, create-image
+void AddListCommands(CLI::App& app, int* exitCode);       // list, ls
+void AddFormatDriveCommand(CLI::App& app, int* exitCode); // format-drive
+void AddJobCommands(CLI::App& app, int* exitCode);        // format, open, save, write-image, export-image, backup
+void AddSettingsCommand(CLI::App& app, int* exitCode);    // settings

@@ -1,0 +1,182 @@
+// The commands that run a job over selected blocks: format, open, save, write-image,
+// export-image and backup.
+#include <filesystem>
+#include <memory>
+
+#include "cli/cli_session.h"
+#include "cli/commands.h"
+#include "cli/format_choice.h"
+#include "cli/terminal.h"
+#include "disk/wide_path.h"
+
+namespace {
+constexpr char kDriveHelp[] = "Image file, block device or drive letter.";
+constexpr char kBlocksHelp[] = "Blocks such as 3, 0,4,7-9 or all.";
+
+struct JobOptions {
+    std::string drive;
+    std::string blocks;
+    std::string image;
+    std::string dir;
+    std::string exist;
+    CLI::Option* clear = nullptr;
+    CLI::Option* noClear = nullptr;
+    FormatChoice choice;
+    bool yes = false;
+};
+
+// ROOT made whole, so that it means the same to every step below it.
+std::wstring AbsolutePath(const std::string& path) {
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::u8path(path), error);
+    return WideFromUtf8(error ? path : absolute.u8string());
+}
+
+// Everything a job command does before its job: the session, the drive, its listed blocks and
+// the rows BLOCKS selects. Returns kExitOk with the session ready.
+int Prepare(const JobOptions& options, bool selectBlocks, std::unique_ptr<CliSession>* session,
+            DriveRecord* drive) {
+    BlockSelection selection;
+    if (selectBlocks) {
+        int status = ParseBlocksArgument(options.blocks, &selection);
+        if (status != kExitOk) return status;
+    } else {
+        selection.all = true;
+    }
+    *session = std::make_unique<CliSession>(TerminalOptions{options.yes, StdinIsTerminal(), StdoutIsTerminal()});
+    CliSession& s = **session;
+    s.LoadCopySettings();
+    // A terminal has no file browser to open: the directory a job filled is printed instead.
+    s.blocks.readOpenDirBit = 1;
+    if (!options.dir.empty()) s.runner.SetDirectoryRoot(AbsolutePath(options.dir));
+    int status = s.ResolveDrive(options.drive, drive);
+    if (status != kExitOk) return status;
+    return s.ListAndSelect(*drive, selection);
+}
+
+int RunFormat(const JobOptions& options) {
+    std::unique_ptr<CliSession> session;
+    DriveRecord drive;
+    int status = Prepare(options, true, &session, &drive);
+    if (status != kExitOk) return status;
+    options.choice.FillParameters(&session->runner.parameters);
+    return session->RunJob(JOB_FORMAT, drive, session->SelectedCount());
+}
+
+int RunOpen(const JobOptions& options) {
+    std::unique_ptr<CliSession> session;
+    DriveRecord drive;
+    int status = Prepare(options, true, &session, &drive);
+    if (status != kExitOk) return status;
+    // For this run only; the stored settings stay as they are.
+    if (!options.exist.empty()) session->blocks.fileExistMode = options.exist == "rename" ? 1 : 0;
+    if (options.clear->count() > 0) session->blocks.dirDelAllFile = 1;
+    if (options.noClear->count() > 0) session->blocks.dirDelAllFile = 0;
+    return session->RunJob(JOB_OPEN, drive, session->SelectedCount());
+}
+
+int RunSave(const JobOptions& options) {
+    std::unique_ptr<CliSession> session;
+    DriveRecord drive;
+    int status = Prepare(options, true, &session, &drive);
+    if (status != kExitOk) return status;
+    return session->RunJob(JOB_SAVE, drive, session->SelectedCount());
+}
+
+int RunWriteImage(const JobOptions& options) {
+    std::unique_ptr<CliSession> session;
+    DriveRecord drive;
+    int status = Prepare(options, true, &session, &drive);
+    if (status != kExitOk) return status;
+    session->runner.parameters.imagePath = WideFromUtf8(options.image);
+    return session->RunJob(JOB_WRITE_IMAGE, drive, session->SelectedCount());
+}
+
+int RunExportImage(const JobOptions& options) {
+    BlockSelection selection;
+    int status = ParseBlocksArgument(options.blocks, &selection);
+    if (status != kExitOk) return status;
+    if (selection.all || selection.blocks.size() != 1) {
+        WriteErr(L"BLOCK: one block number, such as 3.\n");
+        return kExitUsage;
+    }
+    std::unique_ptr<CliSession> session;
+    DriveRecord drive;
+    status = Prepare(options, true, &session, &drive);
+    if (status != kExitOk) return status;
+    session->runner.parameters.imagePath = WideFromUtf8(options.image);
+    return session->RunJob(JOB_EXPORT_IMAGE, drive, 1);
+}
+
+int RunBackup(const JobOptions& options) {
+    std::unique_ptr<CliSession> session;
+    DriveRecord drive;
+    int status = Prepare(options, false, &session, &drive);
+    if (status != kExitOk) return status;
+    return session->RunJob(JOB_BACKUP, drive, session->frontEnd.RowCount());
+}
+
+CLI::App* AddJobCommand(CLI::App& app, const char* name, const char* help, std::shared_ptr<JobOptions> options,
+                        int (*run)(const JobOptions&), int* exitCode) {
+    CLI::App* cmd = app.add_subcommand(name, help);
+    cmd->callback([options, run, exitCode] { *exitCode = run(*options); });
+    return cmd;
+}
+}  // namespace
+
+void AddJobCommands(CLI::App& app, int* exitCode) {
+    auto format = std::make_shared<JobOptions>();
+    CLI::App* cmd = AddJobCommand(app, "format", "Format the selected floppy disk blocks.", format, RunFormat,
+                                  exitCode);
+    cmd->add_option("DRIVE", format->drive, kDriveHelp)->required();
+    cmd->add_option("BLOCKS", format->blocks, kBlocksHelp)->required();
+    format->choice.AddOptions(cmd);
+
+    auto open = std::make_shared<JobOptions>();
+    cmd = AddJobCommand(app, "open",
+                        "Copy the files of the selected blocks into PC folders: ROOT/FLOPPYkkk with --dir, "
+                        "else the upload folder of the settings, in a folder named after the drive.",
+                        open, RunOpen, exitCode);
+    cmd->add_option("DRIVE", open->drive, kDriveHelp)->required();
+    cmd->add_option("BLOCKS", open->blocks, kBlocksHelp)->required();
+    cmd->add_option("--dir", open->dir, "ROOT: block k goes to ROOT/FLOPPYkkk.");
+    cmd->add_option("--exist", open->exist, "What to do with a file that exists already (this run only).")
+        ->check(CLI::IsMember({"overwrite", "rename"}));
+    open->clear = cmd->add_flag("--clear", "Empty each block's folder first (this run only).");
+    open->noClear = cmd->add_flag("--no-clear", "Keep what each block's folder holds (this run only).");
+    open->clear->excludes(open->noClear);
+
+    auto save = std::make_shared<JobOptions>();
+    cmd = AddJobCommand(app, "save",
+                        "Write PC folders into the selected blocks, read from where open puts them "
+                        "(ROOT/FLOPPYkkk with --dir). Each block is replaced by its folder's contents.",
+                        save, RunSave, exitCode);
+    cmd->add_option("DRIVE", save->drive, kDriveHelp)->required();
+    cmd->add_option("BLOCKS", save->blocks, kBlocksHelp)->required();
+    cmd->add_option("--dir", save->dir, "ROOT: block k is read from ROOT/FLOPPYkkk.");
+    cmd->add_flag("--yes", save->yes,
+                  "When a folder does not fit its block, go on with the next block without asking.");
+
+    auto write = std::make_shared<JobOptions>();
+    cmd = AddJobCommand(app, "write-image", "Write a floppy image file into the selected blocks.", write,
+                        RunWriteImage, exitCode);
+    cmd->add_option("DRIVE", write->drive, kDriveHelp)->required();
+    cmd->add_option("IMAGE", write->image, "The image file (at most 1.5M).")->required();
+    cmd->add_option("BLOCKS", write->blocks, kBlocksHelp)->required();
+    cmd->add_flag("--yes", write->yes, "Write an image that holds no FAT12 volume without asking.");
+
+    auto exportImage = std::make_shared<JobOptions>();
+    cmd = AddJobCommand(app, "export-image", "Save one block as a floppy image file.", exportImage, RunExportImage,
+                        exitCode);
+    cmd->add_option("DRIVE", exportImage->drive, kDriveHelp)->required();
+    cmd->add_option("BLOCK", exportImage->blocks, "The block's number.")->required();
+    cmd->add_option("IMAGE", exportImage->image, "The image file to write (replaced if it exists).")->required();
+
+    auto backup = std::make_shared<JobOptions>();
+    cmd = AddJobCommand(app, "backup",
+                        "Copy every block into a new time-stamped folder: ROOT/<YYYYMMDDhhmmss>/FLOPPYkkk with "
+                        "--dir, else under the backup folder of the settings.",
+                        backup, RunBackup, exitCode);
+    cmd->add_option("DRIVE", backup->drive, kDriveHelp)->required();
+    cmd->add_option("--dir", backup->dir, "ROOT of the backup.");
+}

@@ -1,0 +1,200 @@
+// list and ls: the block list of a drive, and the files and folders inside one block.
+#include <algorithm>
+#include <cwchar>
+#include <memory>
+
+#include <nlohmann/json.hpp>
+
+#include "app/result_text.h"
+#include "app/texts.h"
+#include "cli/block_files.h"
+#include "cli/cli_session.h"
+#include "cli/commands.h"
+#include "cli/terminal.h"
+#include "disk/wide_path.h"
+
+namespace {
+struct ListOptions {
+    std::string drive;
+    bool json = false;
+};
+
+// What the list's texts leave out: the format and the sector counts of each block.
+struct BlockFacts {
+    bool mounted = false;
+    FloppyFormat format = FormatOther;
+    DiskInfo totals{};
+};
+
+// Read as the list reads a block: its first 16 sectors (boot sector and first FAT) only.
+BlockFacts ReadBlockFacts(CliSession& session, uint32_t block) {
+    BlockFacts facts;
+    uint8_t* image = session.sectors.blockImage();
+    std::fill(image, image + kBlockImageSize, 0);
+    session.sectors.UseDriveMode();
+    session.sectors.SetBlockIndex(block);
+    session.sectors.ReadSectors(0, 16, image);
+    session.sectors.UseImageMode();
+    facts.mounted = session.blocks.DetectFloppyFormat(&facts.totals, &facts.format) == BLK_OK;
+    return facts;
+}
+
+nlohmann::json TextOrNull(const std::wstring& text) {
+    if (text.empty() || text == TextById(kTextNotAvailable)) return nullptr;
+    return Utf8FromWide(text);
+}
+
+nlohmann::json FormatName(const BlockFacts& facts) {
+    if (!facts.mounted) return nullptr;
+    switch (facts.format) {
+        case Format144M: return "1.44M";
+        case Format12M: return "1.2M";
+        case Format720K: return "720K";
+        default: return nullptr;
+    }
+}
+
+std::wstring Padded(const std::wstring& text, size_t width) {
+    return text.size() >= width ? text + L"  " : text + std::wstring(width + 2 - text.size(), L' ');
+}
+
+int RunList(const ListOptions& options) {
+    CliSession session(TerminalOptions{false, false, StdoutIsTerminal()});
+    session.LoadCopySettings();
+    DriveRecord drive;
+    int status = session.ResolveDrive(options.drive, &drive);
+    if (status != kExitOk) return status;
+    status = session.ListBlocks(drive);
+    if (status != kExitOk) return status;
+    const auto& rows = session.frontEnd.rows();
+
+    if (options.json) {
+        nlohmann::json out = nlohmann::json::array();
+        if (!rows.empty() && !session.OpenForReading(drive)) return kExitFailed;
+        for (const auto& row : rows) {
+            int block = 0;
+            std::swscanf(row.cells[0].c_str(), L"%d", &block);
+            BlockFacts facts = ReadBlockFacts(session, static_cast<uint32_t>(block));
+            nlohmann::json entry = {{"block", block},
+                                    {"capacity", TextOrNull(row.cells[1])},
+                                    {"used", TextOrNull(row.cells[2])},
+                                    {"renewTime", TextOrNull(row.cells[3])},
+                                    {"format", FormatName(facts)},
+                                    {"totalSectors", nullptr},
+                                    {"freeSectors", nullptr}};
+            if (facts.mounted) {
+                entry["totalSectors"] = facts.totals.totalSectors;
+                entry["freeSectors"] = facts.totals.freeSectors;
+            }
+            out.push_back(entry);
+        }
+        session.CloseDrive();
+        WriteOut(WideFromUtf8(out.dump(2)) + L"\n");
+        return kExitOk;
+    }
+
+    // The column titles of the block list, '#' between them.
+    std::wstring titles = TextById(51400);
+    std::wstring headings[4];
+    for (int i = 0, start = 0; i < 4; ++i) {
+        size_t hash = titles.find(L'#', static_cast<size_t>(start));
+        headings[i] = titles.substr(static_cast<size_t>(start), hash == std::wstring::npos ? std::wstring::npos
+                                                                                           : hash - start);
+        start = hash == std::wstring::npos ? static_cast<int>(titles.size()) : static_cast<int>(hash) + 1;
+    }
+    size_t widths[3] = {headings[0].size(), headings[1].size(), headings[2].size()};
+    for (const auto& row : rows)
+        for (int c = 0; c < 3; ++c) widths[c] = std::max(widths[c], row.cells[c].size());
+    std::wstring out;
+    auto line = [&](const std::wstring* cells) {
+        std::wstring text = Padded(cells[0], widths[0]) + Padded(cells[1], widths[1]) + Padded(cells[2], widths[2]) +
+                            cells[3];
+        while (!text.empty() && text.back() == L' ') text.pop_back();
+        out += text + L"\n";
+    };
+    line(headings);
+    for (const auto& row : rows) line(row.cells);
+    WriteOut(out);
+    return kExitOk;
+}
+
+struct LsOptions {
+    std::string drive;
+    std::string block;
+    bool json = false;
+};
+
+int RunLs(const LsOptions& options) {
+    BlockSelection selection;
+    int status = ParseBlocksArgument(options.block, &selection);
+    if (status != kExitOk) return status;
+    if (selection.all || selection.blocks.size() != 1) {
+        WriteErr(L"BLOCK: one block number, such as 3.\n");
+        return kExitUsage;
+    }
+    uint32_t block = *selection.blocks.begin();
+
+    CliSession session(TerminalOptions{false, false, StdoutIsTerminal()});
+    session.LoadCopySettings();
+    DriveRecord drive;
+    if ((status = session.ResolveDrive(options.drive, &drive)) != kExitOk) return status;
+    if ((status = session.ListAndSelect(drive, selection)) != kExitOk) return status;
+    if (!session.OpenForReading(drive)) return kExitFailed;
+
+    FloppyFormat code = FormatOther;
+    int result = session.blocks.LoadBlockImage(block, &code);
+    std::vector<BlockFile> files;
+    std::vector<std::wstring> problems;
+    if (result == 0) result = WalkBlockFiles(session.engine, &files, &problems);
+    session.CloseDrive();
+
+    if (options.json) {
+        nlohmann::json out = nlohmann::json::array();
+        for (const BlockFile& file : files) {
+            std::wstring letters;
+            for (wchar_t c : AttributeLetters(file.attribute))
+                if (c != L'-') letters += c;
+            out.push_back({{"path", Utf8FromWide(file.path)},
+                           {"shortName", Utf8FromWide(file.shortName)},
+                           {"directory", file.directory},
+                           {"size", file.size},
+                           {"writeTime", Utf8FromWide(FatTimeText(file.writeDate, file.writeTime))},
+                           {"attributes", Utf8FromWide(letters)}});
+        }
+        WriteOut(WideFromUtf8(out.dump(2)) + L"\n");
+    } else {
+        std::wstring out;
+        for (const BlockFile& file : files) {
+            std::wstring size = file.directory ? L"<DIR>" : std::to_wstring(file.size);
+            out += FatTimeText(file.writeDate, file.writeTime) + L"  " + AttributeLetters(file.attribute) + L"  " +
+                   std::wstring(size.size() < 10 ? 10 - size.size() : 0, L' ') + size + L"  " +
+                   Padded(file.shortName, 12) + file.path + L"\n";
+        }
+        WriteOut(out);
+    }
+    for (const std::wstring& problem : problems) WriteErr(problem + L"\n");
+    if (result != 0) {
+        WriteErr(ResultText(result) + L"\n");
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+}  // namespace
+
+void AddListCommands(CLI::App& app, int* exitCode) {
+    auto list = std::make_shared<ListOptions>();
+    CLI::App* cmd = app.add_subcommand(
+        "list", "List the floppy disk blocks of a drive: serial number, capacity, used share and renew time.");
+    cmd->add_option("DRIVE", list->drive, "Image file, block device or drive letter.")->required();
+    cmd->add_flag("--json", list->json,
+                  "Print a JSON array of {block, capacity, used, renewTime, format, totalSectors, freeSectors}.");
+    cmd->callback([list, exitCode] { *exitCode = RunList(*list); });
+
+    auto ls = std::make_shared<LsOptions>();
+    cmd = app.add_subcommand("ls", "List the files and folders inside one floppy disk block.");
+    cmd->add_option("DRIVE", ls->drive, "Image file, block device or drive letter.")->required();
+    cmd->add_option("BLOCK", ls->block, "The block's number.")->required();
+    cmd->add_flag("--json", ls->json,
+                  "Print a JSON array of {path, shortName, directory, size, writeTime, attributes}.");
+    cmd->callback([ls, exitCode] { *exitCode = RunLs(*ls); });
+}
