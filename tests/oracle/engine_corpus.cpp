@@ -59,6 +59,8 @@ std::vector<EngineItem> EngineCorpus(uint32_t clusterBytes, size_t largeBytes) {
     b.Add(-1, "ABCD~1.TXT", "abcd.txt", "ABCD~1.TXT", false, PatternBytes(50, seed++));
     b.Add(-1, "AB~1.VER", "ab.verylongname", "AB~1.VER", false, PatternBytes(60, seed++));
     b.Add(-1, "JOURNA~1", "Journal", "Journal", false, PatternBytes(7, seed++));
+    b.Add(-1, "RSUMDR~1.DOC", "R\u00e9sum\u00e9 Draft.doc", "R\u00e9sum\u00e9 Draft.doc", false,
+          PatternBytes(1234, seed++));
     b.Add(-1, "SEVERA~1.BIN", "Several Clusters.bin", "Several Clusters.bin", false,
           PatternBytes(5 * clusterBytes + 100, seed++));
     b.Add(-1, "READON~1.TXT", "Read Only Notes.txt", "Read Only Notes.txt", false, PatternBytes(33, seed++), 0x21);

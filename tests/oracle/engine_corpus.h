@@ -11,7 +11,8 @@
 
 // Nested directories with long names, files of 0, 1 and 512 bytes and of several clusters, a
 // large file of `largeBytes`, names of 5 and more characters, long names that the engine must not
-// write (ABCD.TXT-like, short base before the dot), read-only and hidden files, and one directory
+// write (ABCD.TXT-like, short base before the dot), a long name beyond ASCII, read-only and
+// hidden files, and one directory
 // whose 50 long-named files take several sectors and clusters.
 std::vector<EngineItem> EngineCorpus(uint32_t clusterBytes, size_t largeBytes);
 

@@ -68,7 +68,7 @@ std::string ShellQuote(const std::string& text) {
 ToolResult RunTool(const std::string& commandLine) {
     ToolResult result;
     std::string full =
-        "PATH=\"$PATH:/usr/sbin:/sbin\" MTOOLS_SKIP_CHECK=1 TZ=UTC LC_ALL=C " + commandLine + " </dev/null 2>&1";
+        "PATH=\"$PATH:/usr/sbin:/sbin\" MTOOLS_SKIP_CHECK=1 TZ=UTC LC_ALL=C.UTF-8 " + commandLine + " </dev/null 2>&1";
     FILE* pipe = popen(full.c_str(), "r");
     if (!pipe) return result;
     char chunk[4096];
@@ -123,7 +123,7 @@ MdirListing RunMdir(const std::string& imagePath) {
     listing.exitCode = run.exitCode;
     listing.output = run.output;
     static const std::regex entryLine(
-        R"(^(.{8}) (.{3}) +(<DIR>|[0-9]+) +([0-9]{4}-[0-9]{2}-[0-9]{2}) +([0-9]{1,2}:[0-9]{2}) ?(.*)$)");
+        R"(^([^ ]+) +([^ ]{1,3})? +(<DIR>|[0-9]+) +([0-9]{4}-[0-9]{2}-[0-9]{2}) +([0-9]{1,2}:[0-9]{2}) ?(.*)$)");
     std::string dir;
     bool inDirectory = false;
     for (const std::string& line : Lines(run.output)) {

@@ -21,8 +21,9 @@ bool FatToolsPresent();
 // Quotes one argument for /bin/sh.
 std::string ShellQuote(const std::string& text);
 
-// Runs a shell command line with MTOOLS_SKIP_CHECK=1 and TZ=UTC, so that odd geometries pass and
-// the dates mtools prints are the dates stored on the volume.
+// Runs a shell command line with MTOOLS_SKIP_CHECK=1, TZ=UTC and a UTF-8 locale, so that odd
+// geometries pass, the dates mtools prints are the dates stored on the volume, and long names
+// beyond ASCII reach the PC as UTF-8.
 ToolResult RunTool(const std::string& commandLine);
 
 // What `fsck.fat -n` said: the exit code, whether every line was the banner or the summary (no

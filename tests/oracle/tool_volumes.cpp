@@ -50,6 +50,7 @@ Tree ToolCorpus(uint32_t clusterBytes) {
     AddFile(&tree, "ABC/FILE.TXT", PatternBytes(64, seed++));
     AddDirectory(&tree, "Sub Dir");
     AddFile(&tree, "Sub Dir/abcde.x", PatternBytes(9, seed++));
+    AddFile(&tree, "Sub Dir/Caf\u00e9 Men\u00fc.txt", PatternBytes(21, seed++));
     AddFile(&tree, "Sub Dir/A Rather Long Name With Many Words In It.text", PatternBytes(2000, seed++));
     AddDirectory(&tree, "Sub Dir/deeper");
     AddDirectory(&tree, "Sub Dir/deeper/Deepest Level Folder");

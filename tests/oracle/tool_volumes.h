@@ -32,7 +32,8 @@ bool CopyInWithMcopy(const std::string& hostDir, const std::string& imagePath);
 
 // Host files for mcopy: nested directories, files of 0, 1 and 512 bytes and of several clusters,
 // names with spaces and mixed case, names that get ~1 tails, plain 8.3 names, 5-character names,
-// and a directory whose long-name sets cross sector and cluster boundaries.
+// a long name beyond ASCII, and a directory whose long-name sets cross sector and cluster
+// boundaries.
 Tree ToolCorpus(uint32_t clusterBytes);
 
 // Files written by mcopy get a long-name set when their name is not a plain 8.3 name; the engine
