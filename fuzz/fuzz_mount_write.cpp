@@ -1,8 +1,9 @@
-// Fuzz target: mounts any 1.44M-sized volume, walks it, creates directories and files with and
-// without long names (in the root, in new directories and in directories the volume already
-// had), writes data into them, and walks and reads everything again.
+// Fuzz target: mounts any 1.44M-sized volume, creates directories and files with and without
+// long names (in the root, in new directories and in directories the volume already had), writes
+// data into them, and then walks and reads everything.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>

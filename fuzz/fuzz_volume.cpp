@@ -7,7 +7,7 @@
 namespace {
 
 constexpr int kMaxDepth = 16;
-constexpr uint32_t kMaxEntries = 4096;
+constexpr uint32_t kMaxEntries = 1024;  // each pattern open scans from the start: the cost grows with the square
 constexpr size_t kMaxBytesRead = 8u << 20;
 constexpr size_t kFirstChunk = 700;  // not a whole sector, so that later reads start inside one
 constexpr size_t kChunk = 64u << 10;

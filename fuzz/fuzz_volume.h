@@ -15,6 +15,6 @@ constexpr size_t kFuzzVolumeBytes = 2880 * kSectorSize;
 // rest of the image is zero. Selects image mode.
 void LoadFuzzVolume(SectorAccess& sectors, const uint8_t* data, size_t size);
 
-// Enumerates every directory by pattern (at most 16 levels deep, 4096 entries in all), reads the
+// Enumerates every directory by pattern (at most 16 levels deep, 1024 entries in all), reads the
 // information of every entry and every file to its end (8 MiB in all at most).
 void WalkAndReadAll(FileEngine& engine);
