@@ -44,9 +44,14 @@ int AttachedImages::Attach(const std::wstring& path,
     // Drives report their last sector; a drive qualifies only when it is larger than one slot.
     const uint64_t sectors = size / kSectorSize;
     if (sectors < static_cast<uint64_t>(kSlotSectors) + 1) return ATTACH_TOO_SMALL;
-
+    // The sector count of a drive is 32-bit; larger images report the highest address, as
+    // READ CAPACITY (10) does for drives beyond 2 TiB.
+    const uint32_t lastSector = sectors - 1 > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(sectors - 1);
     for (const DriveRecord& other : records_) {
-        if (fs::equivalent(absolute, fs::path(other.imagePath), ec)) return ATTACH_DUPLICATE;
+        // Only a file of the same size can be the same file; asking the file system is slow.
+        if (other.lastSector == lastSector && fs::equivalent(absolute, fs::path(other.imagePath), ec)) {
+            return ATTACH_DUPLICATE;
+        }
     }
 
     bool taken[26] = {};
@@ -81,9 +86,7 @@ int AttachedImages::Attach(const std::wstring& path,
 
     DriveRecord added;
     added.deviceNumber = number;
-    // The sector count of a drive is 32-bit; larger images report the highest address, as
-    // READ CAPACITY (10) does for drives beyond 2 TiB.
-    added.lastSector = sectors - 1 > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(sectors - 1);
+    added.lastSector = lastSector;
     added.driveName = std::wstring(1, letter) + L":";
     added.deviceName = L"Image " + FileNameOf(absolute);
     added.imagePath = absolute.wstring();
