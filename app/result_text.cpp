@@ -5,11 +5,11 @@
 #include "disk/system_error.h"
 
 namespace {
-constexpr int kEngineDiskFull = 5;    // FS_DISK_FULL of the file engine
-constexpr int kEngineNoVolume = 17;   // FS_NO_VOLUME of the file engine
-constexpr int kNotFat12 = 256;        // BLK_NOT_FAT12
-constexpr int kImageTooLarge = 257;   // BLK_IMAGE_TOO_LARGE
-constexpr int kFileTooLarge = 258;    // BLK_FILE_TOO_LARGE
+constexpr int kEngineDiskFull = 5;   // FS_DISK_FULL of the file engine
+constexpr int kEngineNoVolume = 17;  // FS_NO_VOLUME of the file engine
+constexpr int kNotFat12 = 256;       // BLK_NOT_FAT12
+constexpr int kImageTooLarge = 257;  // BLK_IMAGE_TOO_LARGE
+constexpr int kFileTooLarge = 258;   // BLK_FILE_TOO_LARGE
 }  // namespace
 
 std::wstring ResultText(int code) {

@@ -23,7 +23,8 @@ constexpr TextEntry kTexts[] = {
 const std::unordered_map<int, std::wstring>& Table() {
     static const std::unordered_map<int, std::wstring> table = [] {
         std::unordered_map<int, std::wstring> t;
-        for (const TextEntry& e : kTexts) t.emplace(e.id, WideFromUtf8(e.utf8));
+        for (const TextEntry& e : kTexts)
+            t.emplace(e.id, WideFromUtf8(e.utf8));
         return t;
     }();
     return table;
@@ -39,7 +40,8 @@ struct Spec {
 
 std::wstring Widen(const char* ascii) {
     std::wstring out;
-    for (const char* p = ascii; *p; ++p) out += static_cast<wchar_t>(static_cast<unsigned char>(*p));
+    for (const char* p = ascii; *p; ++p)
+        out += static_cast<wchar_t>(static_cast<unsigned char>(*p));
     return out;
 }
 
@@ -152,14 +154,16 @@ std::wstring FormatText(const wchar_t* format, std::initializer_list<TextArg> ar
             continue;
         }
         Spec spec;
-        while (*p && std::wstring(L"-+ #0").find(*p) != std::wstring::npos) spec.flags += static_cast<char>(*p++);
+        while (*p && std::wstring(L"-+ #0").find(*p) != std::wstring::npos)
+            spec.flags += static_cast<char>(*p++);
         if (*p == L'*') {
             const TextArg* w = take();
             spec.width = w ? static_cast<int>(w->AsSigned()) : -1;
             ++p;
         } else if (*p >= L'0' && *p <= L'9') {
             spec.width = 0;
-            while (*p >= L'0' && *p <= L'9') spec.width = spec.width * 10 + (*p++ - L'0');
+            while (*p >= L'0' && *p <= L'9')
+                spec.width = spec.width * 10 + (*p++ - L'0');
         }
         if (*p == L'.') {
             ++p;
@@ -169,13 +173,15 @@ std::wstring FormatText(const wchar_t* format, std::initializer_list<TextArg> ar
                 spec.precision = w ? static_cast<int>(w->AsSigned()) : 0;
                 ++p;
             } else {
-                while (*p >= L'0' && *p <= L'9') spec.precision = spec.precision * 10 + (*p++ - L'0');
+                while (*p >= L'0' && *p <= L'9')
+                    spec.precision = spec.precision * 10 + (*p++ - L'0');
             }
         }
         // Widths past any text the program shows would only waste memory.
         if (spec.width > 256) spec.width = 256;
         if (spec.precision > 256) spec.precision = 256;
-        while (*p && std::wstring(L"hlLqjzt").find(*p) != std::wstring::npos) ++p;
+        while (*p && std::wstring(L"hlLqjzt").find(*p) != std::wstring::npos)
+            ++p;
         if (!*p || std::wstring(L"diuxXocsfFeEgG").find(*p) == std::wstring::npos) {
             // Not a conversion: keep the text as it stands.
             out.append(start, *p ? p + 1 : p);

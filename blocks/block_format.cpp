@@ -31,23 +31,23 @@ bool GeometryOf(int format, Geometry* g) {
 }
 
 // Boot sector fields [byte offsets].
-constexpr uint32_t kOemName = 3;            // 8 bytes
-constexpr uint32_t kBytesPerSector = 11;    // 16-bit
+constexpr uint32_t kOemName = 3;          // 8 bytes
+constexpr uint32_t kBytesPerSector = 11;  // 16-bit
 constexpr uint32_t kSectorsPerCluster = 13;
-constexpr uint32_t kReservedSectors = 14;   // 16-bit
+constexpr uint32_t kReservedSectors = 14;  // 16-bit
 constexpr uint32_t kFatCount = 16;
-constexpr uint32_t kRootEntries = 17;       // 16-bit
-constexpr uint32_t kTotalSectors16 = 19;    // 16-bit
+constexpr uint32_t kRootEntries = 17;     // 16-bit
+constexpr uint32_t kTotalSectors16 = 19;  // 16-bit
 constexpr uint32_t kMedia = 21;
-constexpr uint32_t kSectorsPerFat = 22;     // 16-bit
-constexpr uint32_t kSectorsPerTrack = 24;   // 16-bit
-constexpr uint32_t kHeads = 26;             // 16-bit
-constexpr uint32_t kBootSignature = 38;     // 0x29: serial, label and type follow
-constexpr uint32_t kSerialNumber = 39;      // 32-bit
-constexpr uint32_t kVolumeLabel = 43;       // 11 bytes
-constexpr uint32_t kFileSystemType = 54;    // 8 bytes
-constexpr uint32_t kBootProgram = 62;       // kBootProgramSize bytes
-constexpr uint32_t kSignature = 510;        // 0x55 0xAA
+constexpr uint32_t kSectorsPerFat = 22;    // 16-bit
+constexpr uint32_t kSectorsPerTrack = 24;  // 16-bit
+constexpr uint32_t kHeads = 26;            // 16-bit
+constexpr uint32_t kBootSignature = 38;    // 0x29: serial, label and type follow
+constexpr uint32_t kSerialNumber = 39;     // 32-bit
+constexpr uint32_t kVolumeLabel = 43;      // 11 bytes
+constexpr uint32_t kFileSystemType = 54;   // 8 bytes
+constexpr uint32_t kBootProgram = 62;      // kBootProgramSize bytes
+constexpr uint32_t kSignature = 510;       // 0x55 0xAA
 
 // Directory entry fields [byte offsets].
 constexpr uint32_t kEntryAttribute = 11;
@@ -116,8 +116,10 @@ void BlockManager::BuildEmptyVolume(int format, uint32_t labelIndex, int dos) {
     sectors_.WriteSectors(secondFat, 1, fat);
 
     uint8_t zero[kSectorSize] = {};
-    for (uint32_t s = firstFat + 1; s < secondFat; ++s) sectors_.WriteSectors(s, 1, zero);
-    for (uint32_t s = secondFat + 1; s < rootStart + rootSectors; ++s) sectors_.WriteSectors(s, 1, zero);
+    for (uint32_t s = firstFat + 1; s < secondFat; ++s)
+        sectors_.WriteSectors(s, 1, zero);
+    for (uint32_t s = secondFat + 1; s < rootStart + rootSectors; ++s)
+        sectors_.WriteSectors(s, 1, zero);
 
     // A bootable disk gets its label entry after the system files (AddDosSystem).
     if (dos == DosNone) WriteVolumeLabelEntry(rootStart, labelIndex);

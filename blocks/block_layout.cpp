@@ -75,10 +75,12 @@ int BlockManager::ReadUpdateTime(std::wstring* text) {
     if (std::memcmp(header, kUpdateTimeTag, kUpdateTimeTagLength) != 0) return BLK_OK;
     const char* stamp = reinterpret_cast<const char*>(header + kUpdateTimeTagLength);
     size_t length = 0;
-    while (length < kSectorSize - kUpdateTimeTagLength && stamp[length] != '\0') ++length;
+    while (length < kSectorSize - kUpdateTimeTagLength && stamp[length] != '\0')
+        ++length;
     char16_t wide[kRenewTimeChars];
     size_t chars = AnsiToWide(stamp, length, wide, kRenewTimeChars);
-    for (size_t i = 0; i < chars; ++i) text->push_back(static_cast<wchar_t>(wide[i]));
+    for (size_t i = 0; i < chars; ++i)
+        text->push_back(static_cast<wchar_t>(wide[i]));
     return BLK_OK;
 }
 

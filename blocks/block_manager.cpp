@@ -12,4 +12,6 @@ BlockManager::BlockManager(SectorAccess& sectors, FileEngine& engine, PcFileSyst
       pc_(pc),
       frontEnd_(frontEnd) {}
 
-BlockManager::~BlockManager() { delete[] fileBuffer; }
+BlockManager::~BlockManager() {
+    delete[] fileBuffer;
+}

@@ -67,7 +67,8 @@ public:
 
     // Block to PC directory.
     int CopyBlockToDirectory(const std::wstring& pcDir, uint32_t blockIndex);
-    int CopyVolumeDirectory(const std::string& blockPattern, const std::wstring& pcDir,
+    int CopyVolumeDirectory(const std::string& blockPattern,
+                            const std::wstring& pcDir,
                             const std::wstring& displayPattern);
 
     // PC directory to block.

@@ -7,7 +7,9 @@ const DosFile* FindDosFile(int dos, int identifier) {
     return nullptr;
 }
 
-const uint8_t* BootProgramFor(int dos) { return dos == 1 ? kBootProgram622 : kBootProgram71; }
+const uint8_t* BootProgramFor(int dos) {
+    return dos == 1 ? kBootProgram622 : kBootProgram71;
+}
 
 const wchar_t* DosFolderName(int dos) {
     switch (dos) {

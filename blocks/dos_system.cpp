@@ -1,7 +1,7 @@
 // DOS boot disks: the three system files of DOS 6.22 or 7.1 and then the volume label entry,
 // written into the root directory of the empty volume in the block image.
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 
 #include "blocks/block_manager.h"
 #include "blocks/dos_files.h"
@@ -25,7 +25,8 @@ constexpr wchar_t kSeparator = L'/';
 
 std::wstring Widen(const char* ascii) {
     std::wstring text;
-    for (const char* p = ascii; *p; ++p) text += static_cast<wchar_t>(*p);
+    for (const char* p = ascii; *p; ++p)
+        text += static_cast<wchar_t>(*p);
     return text;
 }
 
@@ -99,8 +100,8 @@ int BlockManager::AddResourceFile(int dos, int identifier, const char* blockPath
     uint32_t count = size;
     status = engine_.fsWriteBytes(fileBuffer, &count);
     if (status != FS_OK) return status;
-    FileInfo info{0xFFFFFFFF, kSystemFileDate, kSystemFileTime, kSystemFileDate, kSystemFileTime,
-                  kSystemFileDate, 0xFFFF, 0xFF};
+    FileInfo info{0xFFFFFFFF,      kSystemFileDate, kSystemFileTime, kSystemFileDate,
+                  kSystemFileTime, kSystemFileDate, 0xFFFF,          0xFF};
     status = engine_.fsFileInfo(&info, kInfoModify);
     if (status != FS_OK) return status;
     status = engine_.fsClose();

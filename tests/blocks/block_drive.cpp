@@ -43,9 +43,12 @@ BlockDriveTest::BlockDriveTest() {
     manager.dosFilesRoot = std::wstring();
 }
 
-BlockDriveTest::~BlockDriveTest() { ClearFixedLocalTime(); }
+BlockDriveTest::~BlockDriveTest() {
+    ClearFixedLocalTime();
+}
 
 void BlockDriveTest::MakeDrive(uint64_t count) {
+    sectors.CloseDrive();
     drivePath = dir.File("drive.img");
     { std::ofstream create(drivePath, std::ios::binary | std::ios::trunc); }
     std::filesystem::resize_file(drivePath, count * kSectorSize);  // sparse: large drives cost nothing
@@ -73,9 +76,23 @@ std::string BlockDriveTest::Slot(uint32_t block, uint32_t count) const {
 }
 
 void BlockDriveTest::WriteDriveSectors(uint64_t first, const std::string& bytes) {
-    std::fstream out(drivePath, std::ios::binary | std::ios::in | std::ios::out);
-    out.seekp(static_cast<std::streamoff>(first * kSectorSize));
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    // Windows lets nobody else write a file the drive holds open.
+    bool attached = sectors.HasDrive();
+    sectors.CloseDrive();
+    {
+        std::fstream out(drivePath, std::ios::binary | std::ios::in | std::ios::out);
+        out.seekp(static_cast<std::streamoff>(first * kSectorSize));
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    if (attached) AttachDrive();
+}
+
+void BlockDriveTest::ResizeDrive(uint64_t count) {
+    bool attached = sectors.HasDrive();
+    sectors.CloseDrive();
+    std::filesystem::resize_file(drivePath, count * kSectorSize);
+    driveSectors_ = count;
+    if (attached) AttachDrive();
 }
 
 std::vector<BlockDriveTest::RootEntry> BlockDriveTest::RootEntries(uint32_t rootSector, uint32_t rootSectors) {
@@ -89,8 +106,10 @@ std::vector<BlockDriveTest::RootEntry> BlockDriveTest::RootEntries(uint32_t root
             if (entry[0] == 0xE5 || entry[11] == 0x0F) continue;
             std::string base(reinterpret_cast<const char*>(entry), 8);
             std::string ext(reinterpret_cast<const char*>(entry + 8), 3);
-            while (!base.empty() && base.back() == ' ') base.pop_back();
-            while (!ext.empty() && ext.back() == ' ') ext.pop_back();
+            while (!base.empty() && base.back() == ' ')
+                base.pop_back();
+            while (!ext.empty() && ext.back() == ' ')
+                ext.pop_back();
             // A label is one 11-character name; files show as NAME.EXT.
             std::string name = entry[11] == 0x08 ? base + ext : (ext.empty() ? base : base + "." + ext);
             entries.push_back({name, entry[11]});

@@ -65,7 +65,9 @@ protected:
     // Bytes of the drive image as they are in the file now.
     std::string DriveSectors(uint64_t first, uint32_t count) const;
     std::string Slot(uint32_t block, uint32_t sectors = kSlotSectors) const;
+    // Changes the image file itself (the drive is closed meanwhile and attached again).
     void WriteDriveSectors(uint64_t first, const std::string& bytes);
+    void ResizeDrive(uint64_t sectors);
 
     // The names of a block's root directory in entry order, from the block image (image
     // mode), with the attribute byte of each.

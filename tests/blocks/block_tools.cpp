@@ -17,19 +17,21 @@ bool BlockToolsPresent() {
 
 std::string Quote(const std::string& text) {
     std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
 
 ToolRun RunShell(const std::string& commandLine) {
     ToolRun run;
-    std::string full = "PATH=\"$PATH:/usr/sbin:/sbin\" MTOOLS_SKIP_CHECK=1 TZ=UTC LC_ALL=C " + commandLine +
-                       " </dev/null 2>&1";
+    std::string full =
+        "PATH=\"$PATH:/usr/sbin:/sbin\" MTOOLS_SKIP_CHECK=1 TZ=UTC LC_ALL=C " + commandLine + " </dev/null 2>&1";
     FILE* pipe = popen(full.c_str(), "r");
     if (!pipe) return run;
     char chunk[4096];
     size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0) run.output.append(chunk, got);
+    while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0)
+        run.output.append(chunk, got);
     int status = pclose(pipe);
     if (status != -1 && WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
     return run;

@@ -44,7 +44,8 @@ protected:
         }
         std::sort(found.begin(), found.end());
         std::vector<std::string> order;
-        for (const auto& f : found) order.push_back(f.second);
+        for (const auto& f : found)
+            order.push_back(f.second);
         return order;
     }
 
@@ -101,7 +102,8 @@ TEST_F(BlocksOracleTest, WholeDriveFormatLeavesSoundBootableBlocks) {
     sectors.CloseDrive();
     OracleHost host([this] { AttachDrive(); });
     ASSERT_EQ(manager.FormatDrive(host, 4, Format12M, 1, Dos71), BLK_OK);
-    for (uint32_t block = 0; block < 4; ++block) ExpectSound(block, 2400);
+    for (uint32_t block = 0; block < 4; ++block)
+        ExpectSound(block, 2400);
     EXPECT_NE(lastListing.find("COMMAND  COM"), std::string::npos);
 }
 

@@ -50,7 +50,8 @@ TEST_F(DosDiskTest, DosSevenOneDiskHoldsItsFilesDatedAndThenTheLabel) {
     EXPECT_EQ(entries[3].name, "FLPPY1");
     EXPECT_EQ(entries[3].attribute, 0x08);
     // The system files are plain files, neither hidden, system nor read-only.
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(entries[i].attribute & 0x07, 0);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(entries[i].attribute & 0x07, 0);
 
     FileInfo info{};
     EXPECT_EQ(BlockFile("\\MSDOS.SYS", &info), Carried(Dos71, kDosMsdosSys));
@@ -79,7 +80,8 @@ TEST_F(DosDiskTest, DosSixTwoTwoDiskHasItsBootProgramAndSystemFilesFirst) {
 
     // Used: the three files rounded up to whole one-sector clusters.
     uint32_t used = 0;
-    for (int id : {kDosIoSys, kDosMsdosSys, kDosCommandCom}) used += (FindDosFile(Dos622, id)->size + 511) / 512;
+    for (int id : {kDosIoSys, kDosMsdosSys, kDosCommandCom})
+        used += (FindDosFile(Dos622, id)->size + 511) / 512;
     EXPECT_EQ(frontEnd.Cell(0, 2), UsedText(2847, 2847 - used));
     EXPECT_EQ(frontEnd.Cell(0, 2), L"9%");
 }
@@ -94,9 +96,9 @@ TEST_F(DosDiskTest, CarriedFilesHaveTheSizesAndTheBootProgramsTheirTexts) {
         int dos, id;
         const char* name;
         uint32_t size;
-    } expected[] = {{Dos622, kDosIoSys, "IO.SYS", 40774},      {Dos622, kDosMsdosSys, "MSDOS.SYS", 38138},
+    } expected[] = {{Dos622, kDosIoSys, "IO.SYS", 40774},           {Dos622, kDosMsdosSys, "MSDOS.SYS", 38138},
                     {Dos622, kDosCommandCom, "COMMAND.COM", 54645}, {Dos71, kDosIoSys, "IO.SYS", 125960},
-                    {Dos71, kDosMsdosSys, "MSDOS.SYS", 30},     {Dos71, kDosCommandCom, "COMMAND.COM", 94292}};
+                    {Dos71, kDosMsdosSys, "MSDOS.SYS", 30},         {Dos71, kDosCommandCom, "COMMAND.COM", 94292}};
     for (const auto& e : expected) {
         const DosFile* file = FindDosFile(e.dos, e.id);
         ASSERT_NE(file, nullptr) << e.name;

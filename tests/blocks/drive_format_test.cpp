@@ -105,7 +105,7 @@ TEST_F(DriveFormatTest, ProgressCompletionAndTheDriveFoundAgain) {
     ASSERT_EQ(manager.FormatDrive(host, 3, Format12M, 1, DosNone), BLK_OK);
     std::vector<std::wstring> titles = {L"Format [E:] - 1/3", L"Format [E:] - 2/3", L"Format [E:] - 3/3"};
     EXPECT_EQ(host.titles, titles);
-    std::vector<std::string> events = {"begin 3", "open",      "close",    "ignore on",
+    std::vector<std::string> events = {"begin 3", "open",     "close",      "ignore on",
                                        "restart", "reselect", "ignore off", "end"};
     EXPECT_EQ(host.events, events);
     EXPECT_EQ(host.informations, std::vector<std::wstring>{L"Format complete"});

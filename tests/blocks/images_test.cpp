@@ -29,7 +29,8 @@ protected:
 
     static std::string Pattern(size_t size) {
         std::string bytes(size, '\0');
-        for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>('a' + (i * 7 + i / 512) % 26);
+        for (size_t i = 0; i < size; ++i)
+            bytes[i] = static_cast<char>('a' + (i * 7 + i / 512) % 26);
         return bytes;
     }
 };

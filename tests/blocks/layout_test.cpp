@@ -1,7 +1,6 @@
 // The drive layout as users meet it: how many blocks a drive lists, the header records a
 // write leaves, and recognising and loading a block's volume.
 #include <cstring>
-#include <filesystem>
 
 #include "blocks/block_header.h"
 #include "tests/blocks/block_drive.h"
@@ -83,8 +82,7 @@ TEST_F(LayoutTest, StampingBlockZeroKeepsTheMaxBlockRecord) {
 
 TEST_F(LayoutTest, StampingAnotherBlockLeavesOnlyTheUpdateTime) {
     MakeDrive(6 * kSlotSectors + 1);
-    WriteDriveSectors(5 * kSlotSectors + kHeaderSector,
-                      std::string(kSectorSize, 'x').replace(80, 13, "MAX BLOCK:009"));
+    WriteDriveSectors(5 * kSlotSectors + kHeaderSector, std::string(kSectorSize, 'x').replace(80, 13, "MAX BLOCK:009"));
     sectors.SetBlockIndex(5);
     ASSERT_EQ(manager.StampUpdateTime(nullptr, 5), BLK_OK);
 
@@ -144,7 +142,7 @@ TEST_F(LayoutTest, ReadFailureAfterRecognitionIsASystemError) {
     MakeDrive(2 * kSlotSectors + 1);
     ASSERT_EQ(manager.FormatBlock(1, 0, Format720K, 0, DosNone), BLK_OK);
     // The drive ends inside the block's volume: the first 16 sectors read, the rest cannot.
-    std::filesystem::resize_file(drivePath, (kSlotSectors + 100) * kSectorSize);
+    ResizeDrive(kSlotSectors + 100);
     FloppyFormat code;
     EXPECT_EQ(manager.LoadBlockImage(1, &code), BLK_WIN_ERROR);
 }

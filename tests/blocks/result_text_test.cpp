@@ -7,7 +7,9 @@
 
 namespace {
 
-TEST(ResultText, SuccessShowsNothing) { EXPECT_EQ(ResultText(0), L""); }
+TEST(ResultText, SuccessShowsNothing) {
+    EXPECT_EQ(ResultText(0), L"");
+}
 
 TEST(ResultText, KnownConditionsHaveTheirOwnTexts) {
     const std::wstring overCapacity = L"Error: the current floppy disk block is over the biggest capability";

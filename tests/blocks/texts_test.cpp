@@ -28,12 +28,15 @@ const Line kResourceLines[] = {
 
 TEST(Texts, EveryIdIsUniqueAndTheResourceScriptSeesOnlySixteenBitIds) {
     std::set<int> ids;
-    for (const Line& line : kAllLines) EXPECT_TRUE(ids.insert(line.id).second) << "id " << line.id << " twice";
+    for (const Line& line : kAllLines)
+        EXPECT_TRUE(ids.insert(line.id).second) << "id " << line.id << " twice";
     size_t own = 0;
-    for (const Line& line : kAllLines) own += line.id > 0xFFFF ? 1 : 0;
+    for (const Line& line : kAllLines)
+        own += line.id > 0xFFFF ? 1 : 0;
     EXPECT_GT(own, 0u);
     EXPECT_EQ(std::size(kResourceLines), std::size(kAllLines) - own);
-    for (const Line& line : kResourceLines) EXPECT_LE(line.id, 0xFFFF);
+    for (const Line& line : kResourceLines)
+        EXPECT_LE(line.id, 0xFFFF);
 }
 
 TEST(Texts, TextsAreFoundByIdExactlyAsWritten) {
