@@ -159,7 +159,7 @@ int BlockManager::FormatBlock(uint32_t blockIndex, int row, int format, int quic
     sectors_.SetBlockIndex(blockIndex);
     if (sectors_.WriteSectors(0, count, sectors_.blockImage()) != 0) return BLK_WIN_ERROR;
 
-    uint8_t header[kSectorSize];
+    uint8_t header[kSectorSize] = {};  // stays blank when block 0's header cannot be read
     StampUpdateTime(header, blockIndex);
     sectors_.UseImageMode();
     sectors_.WriteSectors(kHeaderSector, 1, header);

@@ -22,7 +22,7 @@ int BlockManager::WriteImageToBlock(const std::wstring& path, uint32_t blockInde
     // A full-slot image also overwrites the header, which the stamp below renews.
     if (sectors_.WriteSectors(0, byteCount / kSectorSize, sectors_.blockImage()) != 0) return BLK_WIN_ERROR;
 
-    uint8_t header[kSectorSize];
+    uint8_t header[kSectorSize] = {};  // stays blank when block 0's header cannot be read
     StampUpdateTime(header, blockIndex);
     sectors_.UseImageMode();
     sectors_.WriteSectors(kHeaderSector, 1, header);
