@@ -91,6 +91,79 @@ TEST_P(EngineWriteOracleTest, TreeBesideMcopyFilesIsCleanAndReadsBack) {
     ExpectEngineReads(engineView);
 }
 
+// A full root whose only free entries are holes that mdel left between live entries, 1, 3, 4
+// and 5 entries wide: long-name sets must go where they fit whole, never over a live entry and
+// never past the root, and then the root is full.
+TEST_P(EngineWriteOracleTest, FilesFillTheHolesOfAFullRoot) {
+    ASSERT_TRUE(MakeVolume(GetParam(), image));
+    const int holeWidth[4] = {1, 3, 4, 5};  // entries freed by the drop file of each group
+    std::vector<std::string> order;         // the label takes the first root entry
+    std::vector<std::string> dropped;
+    Tree host;
+    int used = 1;
+    for (int i = 1; i <= 12; ++i) {
+        order.push_back("Keep " + std::to_string(i) + ".dat");  // a long-name entry and the short entry
+        AddFile(&host, order.back(), PatternBytes(static_cast<size_t>(i) * 10, 900 + i));
+        int width = holeWidth[i % 4];
+        std::string drop = width == 1 ? "DROP" + std::to_string(i) + ".TXT"
+                                      : "Drop " + std::to_string(i) + " " + std::string(13u * (width - 1) - 9, 'x');
+        order.push_back(drop);
+        AddFile(&host, drop, PatternBytes(5, 950 + i));
+        dropped.push_back(drop);
+        used += 2 + width;
+    }
+    for (int i = 1; used < static_cast<int>(GetParam().rootEntries); ++i, ++used) {
+        order.push_back("PAD" + std::to_string(i) + ".BIN");
+        AddFile(&host, order.back(), PatternBytes(1, 2000 + i));
+    }
+    std::filesystem::create_directories(dir.File("holes"));
+    WriteHostTree(dir.File("holes"), host);
+    std::string names;
+    for (const std::string& name : order)
+        names += " " + ShellQuote(name);
+    ToolResult copy =
+        RunTool("cd " + ShellQuote(dir.File("holes")) + " && mcopy -i " + ShellQuote(image) + names + " ::/");
+    ASSERT_EQ(copy.exitCode, 0) << copy.output;
+    ASSERT_NE(
+        RunTool("mcopy -i " + ShellQuote(image) + " " + ShellQuote(dir.File("holes/PAD1.BIN")) + " ::/ONEMORE.BIN")
+            .exitCode,
+        0)
+        << "the root is not full";
+    for (const std::string& drop : dropped) {
+        ToolResult result = RunTool("mdel -i " + ShellQuote(image) + " " + ShellQuote("::/" + drop));
+        ASSERT_EQ(result.exitCode, 0) << result.output;
+        host.erase(drop);
+    }
+    ASSERT_NO_FATAL_FAILURE(Mount());
+
+    // Widest first, so that every set has a hole of its own width left: 5-, 4-, 3- and 1-entry files.
+    std::vector<EngineItem> items;
+    for (int width : {5, 4, 3, 1}) {
+        for (int k = 1; k <= 3; ++k) {
+            EngineItem item;
+            std::string tag = std::to_string(width) + std::to_string(k);
+            item.longName = width == 1 ? "" : "Hole " + tag + " " + std::string(13u * (width - 1) - 8, 'y');
+            item.path = width == 1 ? "\\FIT" + tag + ".BIN" : "\\HOLE~" + tag + ".BIN";
+            item.expectedPath = width == 1 ? item.path.substr(1) : item.longName;
+            item.bytes = PatternBytes(static_cast<size_t>(width) * 100 + k, 970 + width * 10 + k);
+            item.date = FatDate(2020, 2, 20);
+            item.time = FatTime(20, 20, 20);
+            EXPECT_EQ(volume.Write(item), FS_OK) << item.path;
+            items.push_back(item);
+        }
+    }
+    EngineItem oneMore = items.back();
+    oneMore.path = "\\ONEMORE.BIN";
+    EXPECT_EQ(volume.Write(oneMore), FS_ROOT_FULL);
+    Save();
+
+    ExpectFsckClean(static_cast<uint32_t>(host.size() + items.size()) + 1);
+    ExpectMdirShows(items);
+    Tree expected = ExpectedTree(items);
+    expected.insert(host.begin(), host.end());
+    ExpectMcopyReads(expected);
+}
+
 INSTANTIATE_TEST_SUITE_P(Geometries,
                          EngineWriteOracleTest,
                          ::testing::ValuesIn(kGeometries),
