@@ -85,6 +85,8 @@ bool ServiceAlive() {
 // Signals the request and waits for the answer in slices. False when the service is no longer
 // running and has not answered; the channel is then released, so later calls fail at once.
 bool Exchange() {
+    // An answer left over from a client that went away must not pass for the answer to this request.
+    ResetEvent(client.response);
     SetEvent(client.request);
     for (;;) {
         DWORD wait = WaitForSingleObject(client.response, kAnswerSliceMs);

@@ -24,8 +24,6 @@ HANDLE HandleFrom(uint32_t value) {
     return reinterpret_cast<HANDLE>(static_cast<intptr_t>(static_cast<int32_t>(value)));
 }
 
-constexpr uint32_t kInvalidHandleValue = 0xFFFFFFFF;
-
 // The only pass-through the program sends reads the capacity: READ CAPACITY (10), data in.
 bool IsAllowedPassThrough(const uint8_t* input, uint32_t inputSize) {
     if (inputSize < sizeof(SCSI_PASS_THROUGH)) return false;
