@@ -1,0 +1,12 @@
+// The program's entry point: the start-up sequence run around the main window.
+#include <windows.h>
+
+#include "app/startup.h"
+
+// The main window (ui/main_frame.h): creates it, runs the message loop, returns its exit code.
+int RunMainWindow(int showCommand);
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    // The drive images are read from the whole line, split by the system's own rules.
+    return RunProgram(instance, GetCommandLineW(), showCommand, RunMainWindow);
+}
