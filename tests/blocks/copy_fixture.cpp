@@ -3,6 +3,10 @@
 
 #include <filesystem>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace fs = std::filesystem;
 
 const char kDirMark[] = "<dir>";
@@ -28,6 +32,15 @@ PcTree ReadPcTree(const std::string& root) {
         tree[path] = item.is_directory() ? std::string(kDirMark) : ReadWholeFile(item.path().string());
     }
     return tree;
+}
+
+bool PcKeepsCreationTimes() {
+#ifdef _WIN32
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return !(ntdll && GetProcAddress(ntdll, "wine_get_version"));
+#else
+    return false;
+#endif
 }
 
 std::string TestBytes(size_t size, unsigned seed) {

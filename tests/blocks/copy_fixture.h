@@ -21,6 +21,10 @@ inline std::wstring JoinForTest(const std::wstring& dir, const std::wstring& nam
     return dir + kPcSeparator + name;
 }
 
+// Whether the PC keeps creation times that can be set: Windows does; Linux, and Wine on Linux,
+// do not.
+bool PcKeepsCreationTimes();
+
 // Deterministic bytes, different for every seed.
 std::string TestBytes(size_t size, unsigned seed);
 
