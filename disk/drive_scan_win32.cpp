@@ -1,11 +1,12 @@
 // The drive scan on Windows: the USB sticks found by drive discovery, then the attached
-// images. Until the raw route to sticks exists only the images are listed.
+// images.
 #include "disk/attached_images.h"
+#include "disk/drive_discovery.h"
 #include "disk/drive_list.h"
 #include "disk/drive_scan.h"
 
-void ScanDrives(DriveList& list, std::vector<LargeSectorDrive>*) {
+void ScanDrives(DriveList& list, std::vector<LargeSectorDrive>* largeSectorDrives) {
     ClearDriveList(list);
-    // USB stick discovery (GetLogicalDriveStringsW and ProbeDrive) adds its records here.
+    AddUsbDrives(list, largeSectorDrives);
     ProcessAttachedImages().MergeInto(list);
 }

@@ -1,0 +1,174 @@
+// Opening a USB stick raw, and sector transfers on it, over the routed raw calls.
+#include <windows.h>
+
+#include <malloc.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "disk/environment.h"
+#include "disk/sector_access.h"
+#include "disk/system_error.h"
+#include "disk/usb_drive.h"
+
+namespace {
+constexpr DWORD kFsctlLockVolume = 0x00090018;
+constexpr DWORD kFsctlDismountVolume = 0x00090020;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;  // 7
+constexpr DWORD kUnbufferedNormal = FILE_FLAG_NO_BUFFERING | FILE_ATTRIBUTE_NORMAL;  // 0x20000080
+constexpr size_t kMaxPath = 260;
+constexpr uint32_t kBounceSize = kBlockImageSize;
+
+bool IsAligned(const void* p) {
+    return reinterpret_cast<uintptr_t>(p) % kTransferAlignment == 0;
+}
+
+bool WholeSectors(uint64_t offset, uint32_t bytes) {
+    return offset % kSectorSize == 0 && bytes % kSectorSize == 0;
+}
+
+// Closes *handle if it is open and marks it closed, keeping the thread's last error as it was:
+// it belongs to the call that failed before.
+void CloseKeepingError(RawHandle* handle) {
+    if (*handle == INVALID_HANDLE_VALUE) return;
+    DWORD error = GetLastError();
+    RawCloseHandle(*handle);
+    *handle = INVALID_HANDLE_VALUE;
+    SetLastError(error);
+}
+}  // namespace
+
+UsbDrive::UsbDrive() : volumeHandle_(INVALID_HANDLE_VALUE), driveHandle_(INVALID_HANDLE_VALUE) {}
+
+UsbDrive::~UsbDrive() {
+    CloseDrive();
+    if (bounce_) _aligned_free(bounce_);
+}
+
+bool UsbDrive::OpenDrive(int32_t driveNumber, const std::wstring& volumeName) {
+    CloseDrive();
+    driveNumber_ = driveNumber;
+    if (environmentInfo.osMajorVersion > 5) {
+        std::wstring volumePath = L"\\\\.\\" + volumeName;
+        if (volumePath.size() >= kMaxPath) volumePath.resize(kMaxPath - 1);
+        volumeHandle_ = RawCreateFile(volumePath.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (volumeHandle_ == INVALID_HANDLE_VALUE) return false;
+        DWORD returned = 0;
+        // A volume nobody else uses locks; one in use does not, and is dismounted all the same.
+        RawDeviceIoControl(volumeHandle_, kFsctlLockVolume, nullptr, 0, nullptr, 0, &returned, nullptr);
+        if (!RawDeviceIoControl(volumeHandle_, kFsctlDismountVolume, nullptr, 0, nullptr, 0, &returned, nullptr)) {
+            CloseKeepingError(&volumeHandle_);
+            return false;
+        }
+    }
+    std::wstring drivePath = L"\\\\.\\PHYSICALDRIVE" + std::to_wstring(driveNumber);
+    driveHandle_ = RawCreateFile(drivePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                 kUnbufferedNormal, nullptr);
+    if (driveHandle_ == INVALID_HANDLE_VALUE) {
+        CloseKeepingError(&volumeHandle_);
+        return false;
+    }
+    return true;
+}
+
+void UsbDrive::CloseDrive() {
+    // The volume first: closing it releases the lock taken on it.
+    if (volumeHandle_ != INVALID_HANDLE_VALUE) {
+        RawCloseHandle(volumeHandle_);
+        volumeHandle_ = INVALID_HANDLE_VALUE;
+    }
+    if (driveHandle_ != INVALID_HANDLE_VALUE) {
+        RawCloseHandle(driveHandle_);
+        driveHandle_ = INVALID_HANDLE_VALUE;
+    }
+}
+
+void UsbDrive::Seek(uint64_t offset) {
+    // The low part alone reaches 2 GiB, far beyond 100 slots; a larger offset takes its high
+    // part along rather than wrapping to a negative distance.
+    if (offset <= 0x7FFFFFFFu) {
+        RawSetFilePointer(driveHandle_, static_cast<LONG>(offset), nullptr, FILE_BEGIN);
+    } else {
+        LONG high = static_cast<LONG>(offset >> 32);
+        RawSetFilePointer(driveHandle_, static_cast<LONG>(static_cast<uint32_t>(offset)), &high, FILE_BEGIN);
+    }
+}
+
+uint8_t* UsbDrive::BounceBuffer() {
+    if (!bounce_) bounce_ = static_cast<uint8_t*>(_aligned_malloc(kBounceSize, kTransferAlignment));
+    return bounce_;
+}
+
+bool UsbDrive::ReadAt(uint64_t offset, void* buffer, uint32_t bytes, uint32_t* done) {
+    *done = 0;
+    if (!WholeSectors(offset, bytes)) {
+        SetLastSystemError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    if (IsAligned(buffer)) {
+        Seek(offset);
+        DWORD read = 0;
+        BOOL ok = RawReadFile(driveHandle_, buffer, bytes, &read, nullptr);
+        *done = read;
+        if (!ok) CaptureLastSystemError();
+        return ok != FALSE;
+    }
+    uint8_t* bounce = BounceBuffer();
+    if (!bounce) {
+        SetLastSystemError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    auto* out = static_cast<uint8_t*>(buffer);
+    while (*done < bytes) {
+        uint32_t part = std::min(bytes - *done, kBounceSize);
+        Seek(offset + *done);
+        DWORD read = 0;
+        BOOL ok = RawReadFile(driveHandle_, bounce, part, &read, nullptr);
+        std::memcpy(out + *done, bounce, std::min<DWORD>(read, part));
+        *done += std::min<DWORD>(read, part);
+        if (!ok) {
+            CaptureLastSystemError();
+            return false;
+        }
+        if (read < part) break;  // the end of the drive
+    }
+    return true;
+}
+
+bool UsbDrive::WriteAt(uint64_t offset, const void* buffer, uint32_t bytes, uint32_t* done) {
+    *done = 0;
+    if (!WholeSectors(offset, bytes)) {
+        SetLastSystemError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    if (IsAligned(buffer)) {
+        Seek(offset);
+        DWORD written = 0;
+        BOOL ok = RawWriteFile(driveHandle_, buffer, bytes, &written, nullptr);
+        *done = written;
+        if (!ok) CaptureLastSystemError();
+        return ok != FALSE;
+    }
+    uint8_t* bounce = BounceBuffer();
+    if (!bounce) {
+        SetLastSystemError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    const auto* in = static_cast<const uint8_t*>(buffer);
+    while (*done < bytes) {
+        uint32_t part = std::min(bytes - *done, kBounceSize);
+        std::memcpy(bounce, in + *done, part);
+        Seek(offset + *done);
+        DWORD written = 0;
+        BOOL ok = RawWriteFile(driveHandle_, bounce, part, &written, nullptr);
+        *done += std::min<DWORD>(written, part);
+        if (!ok) {
+            CaptureLastSystemError();
+            return false;
+        }
+        if (written < part) break;
+    }
+    return true;
+}
