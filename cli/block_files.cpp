@@ -63,8 +63,9 @@ public:
                 file.size = 0;
                 files_->push_back(file);
                 if (!walked_.insert(cluster).second) {
-                    problems_->push_back(file.path + L": the folder's contents are listed elsewhere already "
-                                                     L"(a loop or a cross-link); not entered again.");
+                    problems_->push_back(file.path +
+                                         L": the folder's contents are listed elsewhere already "
+                                         L"(a loop or a cross-link); not entered again.");
                     continue;
                 }
                 int result = Walk(shortPath, widePath, file.path);
@@ -91,8 +92,8 @@ int WalkBlockFiles(FileEngine& engine, std::vector<BlockFile>* files, std::vecto
 }
 
 std::wstring FatTimeText(uint16_t date, uint16_t time) {
-    return FormatText(L"%04d-%02d-%02d %02d:%02d:%02d", {1980 + (date >> 9), (date >> 5) & 15, date & 31,
-                                                          time >> 11, (time >> 5) & 63, (time & 31) * 2});
+    return FormatText(L"%04d-%02d-%02d %02d:%02d:%02d",
+                      {1980 + (date >> 9), (date >> 5) & 15, date & 31, time >> 11, (time >> 5) & 63, (time & 31) * 2});
 }
 
 std::wstring AttributeLetters(uint8_t attribute) {

@@ -10,8 +10,8 @@
 #include "fatfs/file_engine.h"
 
 struct BlockFile {
-    std::wstring path;      // display path under long names, "/" between levels
-    std::wstring shortName; // the 8.3 name
+    std::wstring path;       // display path under long names, "/" between levels
+    std::wstring shortName;  // the 8.3 name
     uint32_t size = 0;
     uint16_t writeDate = 0;
     uint16_t writeTime = 0;

@@ -35,9 +35,9 @@ bool ParseBlockSelection(const std::string& text, BlockSelection* selection, std
         std::string item = Trim(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
         size_t dash = item.find('-');
         uint32_t first = 0, last = 0;
-        bool ok = dash == std::string::npos
-                      ? ParseNumber(item, &first) && (last = first, true)
-                      : ParseNumber(Trim(item.substr(0, dash)), &first) && ParseNumber(Trim(item.substr(dash + 1)), &last);
+        bool ok = dash == std::string::npos ? ParseNumber(item, &first) && (last = first, true)
+                                            : ParseNumber(Trim(item.substr(0, dash)), &first) &&
+                                                  ParseNumber(Trim(item.substr(dash + 1)), &last);
         if (!ok) {
             *error = "'" + item + "' is not a block number or range (BLOCKS is like 3, 0,4,7-9 or all)";
             return false;
@@ -50,7 +50,8 @@ bool ParseBlockSelection(const std::string& text, BlockSelection* selection, std
             *error = "the range '" + item + "' runs backwards";
             return false;
         }
-        for (uint32_t b = first; b <= last; ++b) selection->blocks.insert(b);
+        for (uint32_t b = first; b <= last; ++b)
+            selection->blocks.insert(b);
         if (comma == std::string::npos) break;
         start = comma + 1;
     }

@@ -63,8 +63,9 @@ int CliSession::ResolveDrive(const std::string& arg, DriveRecord* record) {
                 return kExitOk;
             }
         }
-        frontEnd.PrintMessage(wide + L" is not a USB flash drive that can hold floppy disk blocks"
-                                     L" (slotwise-cli drives lists those there are).");
+        frontEnd.PrintMessage(wide +
+                              L" is not a USB flash drive that can hold floppy disk blocks"
+                              L" (slotwise-cli drives lists those there are).");
         return kExitFailed;
     }
     DriveList none;

@@ -4,8 +4,8 @@
 
 #include <CLI/CLI.hpp>
 
-void AddDriveCommands(CLI::App& app, int* exitCode);      // drives, create-image
-void AddListCommands(CLI::App& app, int* exitCode);       // list, ls
-void AddFormatDriveCommand(CLI::App& app, int* exitCode); // format-drive
-void AddJobCommands(CLI::App& app, int* exitCode);        // format, open, save, write-image, export-image, backup
-void AddSettingsCommand(CLI::App& app, int* exitCode);    // settings
+void AddDriveCommands(CLI::App& app, int* exitCode);       // drives, create-image
+void AddListCommands(CLI::App& app, int* exitCode);        // list, ls
+void AddFormatDriveCommand(CLI::App& app, int* exitCode);  // format-drive
+void AddJobCommands(CLI::App& app, int* exitCode);         // format, open, save, write-image, export-image, backup
+void AddSettingsCommand(CLI::App& app, int* exitCode);     // settings

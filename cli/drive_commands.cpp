@@ -26,7 +26,8 @@ int RunDrives(const DrivesOptions& options) {
     ScanDrives(list);
     int count = CountListedDrives(list);
     std::vector<const DriveRecord*> drives;
-    for (int i = 0; i < count; ++i) drives.push_back(&list.drives[i]);
+    for (int i = 0; i < count; ++i)
+        drives.push_back(&list.drives[i]);
     // As the format dialog's list shows them: sorted by their lines, so in drive-letter order.
     std::sort(drives.begin(), drives.end(),
               [](const DriveRecord* a, const DriveRecord* b) { return DriveListLine(*a) < DriveListLine(*b); });
@@ -43,7 +44,8 @@ int RunDrives(const DrivesOptions& options) {
         WriteOut(WideFromUtf8(out.dump(2)) + L"\n");
         return kExitOk;
     }
-    for (const DriveRecord* drive : drives) WriteOut(DriveListLine(*drive) + L"\n");
+    for (const DriveRecord* drive : drives)
+        WriteOut(DriveListLine(*drive) + L"\n");
     if (drives.empty() && StdoutIsTerminal()) WriteErr(L"No USB flash drive found.\n");
     return kExitOk;
 }

@@ -104,13 +104,13 @@ int RunFormatDrive(const FormatDriveOptions& options) {
     options.choice.FillParameters(&parameters);
     TerminalFormatHost host(session, drive, WideFromUtf8(options.drive));
     FormatWorker worker(session.blocks);
-    int result = worker.Run(host, options.blocks, parameters,
-                            [&](int code) { session.frontEnd.ShowResultMessage(code); });
+    int result =
+        worker.Run(host, options.blocks, parameters, [&](int code) { session.frontEnd.ShowResultMessage(code); });
     if (result != 0) return kExitFailed;
     if (host.blocksDone() < options.blocks) {
-        session.frontEnd.PrintMessage(FormatText(L"Cancelled: the drive now holds %d of the %d blocks.",
-                                                 {static_cast<int>(host.blocksDone()),
-                                                  static_cast<int>(options.blocks)}));
+        session.frontEnd.PrintMessage(
+            FormatText(L"Cancelled: the drive now holds %d of the %d blocks.",
+                       {static_cast<int>(host.blocksDone()), static_cast<int>(options.blocks)}));
         return kExitFailed;
     }
     return kExitOk;
@@ -119,9 +119,10 @@ int RunFormatDrive(const FormatDriveOptions& options) {
 
 void AddFormatDriveCommand(CLI::App& app, int* exitCode) {
     auto options = std::make_shared<FormatDriveOptions>();
-    CLI::App* cmd = app.add_subcommand(
-        "format-drive", "Format the whole drive into N floppy disk blocks (all data on it is lost). "
-                        "Ctrl+C cancels after the block in progress and leaves a drive of the blocks done.");
+    CLI::App* cmd =
+        app.add_subcommand("format-drive",
+                           "Format the whole drive into N floppy disk blocks (all data on it is lost). "
+                           "Ctrl+C cancels after the block in progress and leaves a drive of the blocks done.");
     cmd->add_option("DRIVE", options->drive, "Image file, block device or drive letter.")->required();
     cmd->add_option("--blocks", options->blocks, "N, the number of blocks (1 to the drive's maximum, at most 100).")
         ->required();

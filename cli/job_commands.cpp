@@ -34,8 +34,7 @@ std::wstring AbsolutePath(const std::string& path) {
 
 // Everything a job command does before its job: the session, the drive, its listed blocks and
 // the rows BLOCKS selects. Returns kExitOk with the session ready.
-int Prepare(const JobOptions& options, bool selectBlocks, std::unique_ptr<CliSession>* session,
-            DriveRecord* drive) {
+int Prepare(const JobOptions& options, bool selectBlocks, std::unique_ptr<CliSession>* session, DriveRecord* drive) {
     BlockSelection selection;
     if (selectBlocks) {
         int status = ParseBlocksArgument(options.blocks, &selection);
@@ -116,8 +115,12 @@ int RunBackup(const JobOptions& options) {
     return session->RunJob(JOB_BACKUP, drive, session->frontEnd.RowCount());
 }
 
-CLI::App* AddJobCommand(CLI::App& app, const char* name, const char* help, std::shared_ptr<JobOptions> options,
-                        int (*run)(const JobOptions&), int* exitCode) {
+CLI::App* AddJobCommand(CLI::App& app,
+                        const char* name,
+                        const char* help,
+                        std::shared_ptr<JobOptions> options,
+                        int (*run)(const JobOptions&),
+                        int* exitCode) {
     CLI::App* cmd = app.add_subcommand(name, help);
     cmd->callback([options, run, exitCode] { *exitCode = run(*options); });
     return cmd;
@@ -126,8 +129,8 @@ CLI::App* AddJobCommand(CLI::App& app, const char* name, const char* help, std::
 
 void AddJobCommands(CLI::App& app, int* exitCode) {
     auto format = std::make_shared<JobOptions>();
-    CLI::App* cmd = AddJobCommand(app, "format", "Format the selected floppy disk blocks.", format, RunFormat,
-                                  exitCode);
+    CLI::App* cmd =
+        AddJobCommand(app, "format", "Format the selected floppy disk blocks.", format, RunFormat, exitCode);
     cmd->add_option("DRIVE", format->drive, kDriveHelp)->required();
     cmd->add_option("BLOCKS", format->blocks, kBlocksHelp)->required();
     format->choice.AddOptions(cmd);
@@ -158,8 +161,8 @@ void AddJobCommands(CLI::App& app, int* exitCode) {
                   "When a folder does not fit its block, go on with the next block without asking.");
 
     auto write = std::make_shared<JobOptions>();
-    cmd = AddJobCommand(app, "write-image", "Write a floppy image file into the selected blocks.", write,
-                        RunWriteImage, exitCode);
+    cmd = AddJobCommand(app, "write-image", "Write a floppy image file into the selected blocks.", write, RunWriteImage,
+                        exitCode);
     cmd->add_option("DRIVE", write->drive, kDriveHelp)->required();
     cmd->add_option("IMAGE", write->image, "The image file (at most 1.5M).")->required();
     cmd->add_option("BLOCKS", write->blocks, kBlocksHelp)->required();

@@ -98,22 +98,25 @@ int RunList(const ListOptions& options) {
     std::wstring headings[4];
     for (int i = 0, start = 0; i < 4; ++i) {
         size_t hash = titles.find(L'#', static_cast<size_t>(start));
-        headings[i] = titles.substr(static_cast<size_t>(start), hash == std::wstring::npos ? std::wstring::npos
-                                                                                           : hash - start);
+        headings[i] =
+            titles.substr(static_cast<size_t>(start), hash == std::wstring::npos ? std::wstring::npos : hash - start);
         start = hash == std::wstring::npos ? static_cast<int>(titles.size()) : static_cast<int>(hash) + 1;
     }
     size_t widths[3] = {headings[0].size(), headings[1].size(), headings[2].size()};
     for (const auto& row : rows)
-        for (int c = 0; c < 3; ++c) widths[c] = std::max(widths[c], row.cells[c].size());
+        for (int c = 0; c < 3; ++c)
+            widths[c] = std::max(widths[c], row.cells[c].size());
     std::wstring out;
     auto line = [&](const std::wstring* cells) {
-        std::wstring text = Padded(cells[0], widths[0]) + Padded(cells[1], widths[1]) + Padded(cells[2], widths[2]) +
-                            cells[3];
-        while (!text.empty() && text.back() == L' ') text.pop_back();
+        std::wstring text =
+            Padded(cells[0], widths[0]) + Padded(cells[1], widths[1]) + Padded(cells[2], widths[2]) + cells[3];
+        while (!text.empty() && text.back() == L' ')
+            text.pop_back();
         out += text + L"\n";
     };
     line(headings);
-    for (const auto& row : rows) line(row.cells);
+    for (const auto& row : rows)
+        line(row.cells);
     WriteOut(out);
     return kExitOk;
 }
@@ -172,7 +175,8 @@ int RunLs(const LsOptions& options) {
         }
         WriteOut(out);
     }
-    for (const std::wstring& problem : problems) WriteErr(problem + L"\n");
+    for (const std::wstring& problem : problems)
+        WriteErr(problem + L"\n");
     if (result != 0) {
         WriteErr(ResultText(result) + L"\n");
         return kExitFailed;

@@ -5,13 +5,15 @@
 
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "cli/disk_access.h"
 #include "cli/terminal.h"
 
 int main(int argc, char** argv) {
-    CLI::App app{"Floppy disk blocks on USB flash drives and drive images.\n"
-                 "DRIVE is an image file, a Linux block device such as /dev/sdb, or on Windows a drive letter "
-                 "such as E:.\nBLOCKS is a list such as 3, 0,4,7-9 or all.",
-                 "slotwise-cli"};
+    CLI::App app{
+        "Floppy disk blocks on USB flash drives and drive images.\n"
+        "DRIVE is an image file, a Linux block device such as /dev/sdb, or on Windows a drive letter "
+        "such as E:.\nBLOCKS is a list such as 3, 0,4,7-9 or all.",
+        "slotwise-cli"};
     app.require_subcommand(1);
     app.fallthrough(false);
 
@@ -22,6 +24,8 @@ int main(int argc, char** argv) {
     AddJobCommands(app, &exitCode);
     AddSettingsCommand(app, &exitCode);
 
+    // Sticks are reached by the route the window would take, set up before any command runs.
+    DiskAccess diskAccess;
     std::vector<std::string> arguments = Utf8Arguments(argc, argv);
     // CLI11 takes the arguments without the program name, last one first.
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());

@@ -23,8 +23,8 @@ struct SettingsOptions {
 
 struct Setting {
     const wchar_t* name;
-    wchar_t* path;   // a path setting, or null
-    int32_t* flag;   // a number setting, or null
+    wchar_t* path;  // a path setting, or null
+    int32_t* flag;  // a number setting, or null
     const wchar_t* zeroWord;
     const wchar_t* oneWord;
 };
@@ -52,9 +52,12 @@ std::wstring ValueText(const Setting& setting) {
 
 // A number setting from 0, 1 or its words; false for anything else.
 bool ParseFlag(const Setting& setting, const std::wstring& text, int32_t* value) {
-    if (text == L"0" || SameName(text, setting.zeroWord)) *value = 0;
-    else if (text == L"1" || SameName(text, setting.oneWord)) *value = 1;
-    else return false;
+    if (text == L"0" || SameName(text, setting.zeroWord))
+        *value = 0;
+    else if (text == L"1" || SameName(text, setting.oneWord))
+        *value = 1;
+    else
+        return false;
     return true;
 }
 
@@ -66,7 +69,8 @@ int RunSettings(const SettingsOptions& options) {
 
     if (options.name.empty()) {
         std::wstring out;
-        for (const Setting& setting : all) out += std::wstring(setting.name) + L"=" + ValueText(setting) + L"\n";
+        for (const Setting& setting : all)
+            out += std::wstring(setting.name) + L"=" + ValueText(setting) + L"\n";
         WriteOut(out);
         return kExitOk;
     }
@@ -76,7 +80,8 @@ int RunSettings(const SettingsOptions& options) {
         if (SameName(setting.name, name)) chosen = &setting;
     if (!chosen) {
         std::wstring names;
-        for (const Setting& setting : all) names += L" " + std::wstring(setting.name);
+        for (const Setting& setting : all)
+            names += L" " + std::wstring(setting.name);
         WriteErr(L"NAME: " + name + L" is not a setting; the settings are" + names + L".\n");
         return kExitUsage;
     }

@@ -15,11 +15,16 @@ bool ParseSizeArgument(const std::string& text, uint64_t* bytes) {
     std::string unit = text.substr(digits);
     if (unit.size() == 2 && (unit[1] == 'B' || unit[1] == 'b' || unit[1] == 'i')) unit.resize(1);
     uint64_t scale = 1;
-    if (unit.empty()) scale = 1;
-    else if (unit == "K" || unit == "k") scale = uint64_t(1) << 10;
-    else if (unit == "M" || unit == "m") scale = uint64_t(1) << 20;
-    else if (unit == "G" || unit == "g") scale = uint64_t(1) << 30;
-    else return false;
+    if (unit.empty())
+        scale = 1;
+    else if (unit == "K" || unit == "k")
+        scale = uint64_t(1) << 10;
+    else if (unit == "M" || unit == "m")
+        scale = uint64_t(1) << 20;
+    else if (unit == "G" || unit == "g")
+        scale = uint64_t(1) << 30;
+    else
+        return false;
     // 1T is more than any USB stick this tool is meant for, and keeps the product in range.
     if (value == 0 || value > (uint64_t(1) << 40) / scale) return false;
     *bytes = value * scale;

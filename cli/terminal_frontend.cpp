@@ -17,7 +17,8 @@ std::wstring OneLine(const std::wstring& text) {
     bool pendingBlank = false;
     for (wchar_t c : text) {
         if (c == L'\n' || c == L'\r') {
-            while (!out.empty() && out.back() == L' ') out.pop_back();
+            while (!out.empty() && out.back() == L' ')
+                out.pop_back();
             pendingBlank = !out.empty();
             continue;
         }

@@ -12,12 +12,14 @@ uint32_t MaxFormatBlocks(uint32_t lastSector) {
     return blocks > kMostBlocks ? kMostBlocks : blocks;
 }
 
-int FormatWorker::Run(DriveFormatHost& host, uint32_t count, const JobParameters& parameters,
+int FormatWorker::Run(DriveFormatHost& host,
+                      uint32_t count,
+                      const JobParameters& parameters,
                       const std::function<void(int)>& showResult) {
     formatRunning.store(1);
     blocks_.cancelRequested.store(0);
-    int result = blocks_.FormatDrive(host, count, parameters.floppyFormat, parameters.quickFormat,
-                                     parameters.dosSystem);
+    int result =
+        blocks_.FormatDrive(host, count, parameters.floppyFormat, parameters.quickFormat, parameters.dosSystem);
     if (result != 0 && showResult) showResult(result);
     formatRunning.store(0);
     return result;

@@ -23,7 +23,9 @@ public:
 
     // Formats the host's drive into `count` blocks of the parameters' format, quick flag and
     // DOS system. The result is FormatDrive's; a non-zero one is passed to showResult.
-    int Run(DriveFormatHost& host, uint32_t count, const JobParameters& parameters,
+    int Run(DriveFormatHost& host,
+            uint32_t count,
+            const JobParameters& parameters,
             const std::function<void(int)>& showResult);
 
 private:

@@ -15,9 +15,7 @@ std::wstring BaseName(const std::wstring& path) {
 }
 }  // namespace
 
-JobDirectories::JobDirectories(const DirectoryStyle& style,
-                               const DriveRecord& drive,
-                               const std::wstring& rootOverride)
+JobDirectories::JobDirectories(const DirectoryStyle& style, const DriveRecord& drive, const std::wstring& rootOverride)
     : style_(style), rootOverride_(rootOverride) {
     if (style_.driveLetterLevel) {
         if (!drive.driveName.empty()) driveLevel_.assign(1, drive.driveName[0]);

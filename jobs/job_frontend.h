@@ -9,9 +9,9 @@
 
 // Answers to the question of a save that did not fit (the message box's button ids).
 enum SaveRetryAnswer : int {
-    ANSWER_CANCEL = 2,     // end the job, with no further message
-    ANSWER_TRY_AGAIN = 10, // run the same block again
-    ANSWER_CONTINUE = 11,  // go on with the next selected row
+    ANSWER_CANCEL = 2,      // end the job, with no further message
+    ANSWER_TRY_AGAIN = 10,  // run the same block again
+    ANSWER_CONTINUE = 11,   // go on with the next selected row
 };
 
 class JobFrontEnd : public BlockFrontEnd {

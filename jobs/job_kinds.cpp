@@ -38,12 +38,13 @@ int JobRunner::RunExport() {
 }
 
 int JobRunner::RunWriteImage() {
-    return WalkRows(false, kTextWritingImage,
-                    [&](int row, uint32_t block, int) {
-                        int status = blocks_.WriteImageToBlock(parameters.imagePath, block, row);
-                        return Step{status != 0, status};
-                    },
-                    nullptr);
+    return WalkRows(
+        false, kTextWritingImage,
+        [&](int row, uint32_t block, int) {
+            int status = blocks_.WriteImageToBlock(parameters.imagePath, block, row);
+            return Step{status != 0, status};
+        },
+        nullptr);
 }
 
 int JobRunner::RunOpen(const JobDirectories& dirs) {
@@ -51,15 +52,16 @@ int JobRunner::RunOpen(const JobDirectories& dirs) {
     const std::wstring root = dirs.UploadRoot(blocks_.savePath);
     std::wstring lastDirectory;
     bool completed = false;
-    int result = WalkRows(false, kTextReadingBlock,
-                          [&](int, uint32_t block, int) {
-                              blocks_.lastErrorPath[0] = L'\0';
-                              lastDirectory = dirs.BlockDirectory(root, block);
-                              int status = blocks_.CopyBlockToDirectory(lastDirectory, block);
-                              if (status == 0) return Step{false, 0};
-                              return Step{true, ApplyCopyFailureRule(status)};
-                          },
-                          &completed);
+    int result = WalkRows(
+        false, kTextReadingBlock,
+        [&](int, uint32_t block, int) {
+            blocks_.lastErrorPath[0] = L'\0';
+            lastDirectory = dirs.BlockDirectory(root, block);
+            int status = blocks_.CopyBlockToDirectory(lastDirectory, block);
+            if (status == 0) return Step{false, 0};
+            return Step{true, ApplyCopyFailureRule(status)};
+        },
+        &completed);
     if (completed && blocks_.readOpenDirBit != 0)
         frontEnd_.StartExplorer(SelectedRowCount() > 1 ? root : lastDirectory);
     return result;
@@ -68,36 +70,37 @@ int JobRunner::RunOpen(const JobDirectories& dirs) {
 int JobRunner::RunSave(const JobDirectories& dirs) {
     BusyMark busy(blocks_);
     const std::wstring root = dirs.UploadRoot(blocks_.savePath);
-    return WalkRows(false, kTextWritingBlock,
-                    [&](int row, uint32_t block, int) {
-                        const std::wstring directory = dirs.BlockDirectory(root, block);
-                        for (;;) {
-                            blocks_.lastErrorPath[0] = L'\0';
-                            int status = blocks_.CopyDirectoryToBlock(directory, block, row);
-                            if (status == 0) return Step{false, 0};
-                            if (status != kStatusDiskFull && status != kStatusFileTooLarge)
-                                return Step{true, ApplyCopyFailureRule(status)};
+    return WalkRows(
+        false, kTextWritingBlock,
+        [&](int row, uint32_t block, int) {
+            const std::wstring directory = dirs.BlockDirectory(root, block);
+            for (;;) {
+                blocks_.lastErrorPath[0] = L'\0';
+                int status = blocks_.CopyDirectoryToBlock(directory, block, row);
+                if (status == 0) return Step{false, 0};
+                if (status != kStatusDiskFull && status != kStatusFileTooLarge)
+                    return Step{true, ApplyCopyFailureRule(status)};
 
-                            frontEnd_.EnsureRowVisible(row);
-                            int answer = frontEnd_.AskSaveRetry(
-                                FormatTextId(kTextSurpassCapacity, {static_cast<int>(block)}));
-                            if (answer == ANSWER_TRY_AGAIN) continue;
-                            if (answer == ANSWER_CONTINUE) return Step{false, 0};
-                            return Step{true, 0};
-                        }
-                    },
-                    nullptr);
+                frontEnd_.EnsureRowVisible(row);
+                int answer = frontEnd_.AskSaveRetry(FormatTextId(kTextSurpassCapacity, {static_cast<int>(block)}));
+                if (answer == ANSWER_TRY_AGAIN) continue;
+                if (answer == ANSWER_CONTINUE) return Step{false, 0};
+                return Step{true, 0};
+            }
+        },
+        nullptr);
 }
 
 int JobRunner::RunFormat() {
     bool completed = false;
-    int result = WalkRows(false, kTextFormattingBlock,
-                          [&](int row, uint32_t block, int) {
-                              int status = blocks_.FormatBlock(block, row, parameters.floppyFormat,
-                                                               parameters.quickFormat, parameters.dosSystem);
-                              return Step{status != 0, status};
-                          },
-                          &completed);
+    int result = WalkRows(
+        false, kTextFormattingBlock,
+        [&](int row, uint32_t block, int) {
+            int status =
+                blocks_.FormatBlock(block, row, parameters.floppyFormat, parameters.quickFormat, parameters.dosSystem);
+            return Step{status != 0, status};
+        },
+        &completed);
     // An empty selection formats nothing, so it has nothing to announce either.
     if (result == 0 && completed) frontEnd_.Inform(TextById(kTextFormatComplete));
     return result;
@@ -107,14 +110,15 @@ int JobRunner::RunBackup(const JobDirectories& dirs) {
     BusyMark busy(blocks_);
     const std::wstring root = dirs.BackupRoot(blocks_.backupPath, BackupStamp());
     bool completed = false;
-    int result = WalkRows(true, kTextReadingBlock,
-                          [&](int, uint32_t block, int) {
-                              blocks_.lastErrorPath[0] = L'\0';
-                              int status = blocks_.CopyBlockToDirectory(dirs.BlockDirectory(root, block), block);
-                              if (status == 0) return Step{false, 0};
-                              return Step{true, ApplyCopyFailureRule(status)};
-                          },
-                          &completed);
+    int result = WalkRows(
+        true, kTextReadingBlock,
+        [&](int, uint32_t block, int) {
+            blocks_.lastErrorPath[0] = L'\0';
+            int status = blocks_.CopyBlockToDirectory(dirs.BlockDirectory(root, block), block);
+            if (status == 0) return Step{false, 0};
+            return Step{true, ApplyCopyFailureRule(status)};
+        },
+        &completed);
     if (completed && blocks_.readOpenDirBit != 0) frontEnd_.StartExplorer(root);
     return result;
 }

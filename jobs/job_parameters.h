@@ -8,10 +8,10 @@
 #include "blocks/floppy_format.h"
 
 struct JobParameters {
-    std::wstring imagePath;                // kinds 1 and 2: the image file to write or export
-    int32_t floppyFormat = Format144M;     // kind 5 and whole-drive formatting
-    int32_t quickFormat = 0;               // kind 5 and whole-drive formatting
-    int32_t dosSystem = DosNone;           // kind 5 and whole-drive formatting; 0 when not bootable
+    std::wstring imagePath;             // kinds 1 and 2: the image file to write or export
+    int32_t floppyFormat = Format144M;  // kind 5 and whole-drive formatting
+    int32_t quickFormat = 0;            // kind 5 and whole-drive formatting
+    int32_t dosSystem = DosNone;        // kind 5 and whole-drive formatting; 0 when not bootable
 };
 
 // The job kinds, as the commands that start them know them.

@@ -37,7 +37,8 @@ TEST_F(CliCopyTest, SaveListAndOpenRoundTrip) {
 
     nlohmann::json files = LsJson(1);
     std::map<std::string, nlohmann::json> byPath;
-    for (const auto& file : files) byPath[file["path"]] = file;
+    for (const auto& file : files)
+        byPath[file["path"]] = file;
     ASSERT_EQ(byPath.size(), 5u) << files.dump();  // two folders, three files
     const auto& letter = byPath["Letters to the editor/First draft of a letter.txt"];
     EXPECT_EQ(letter["size"], 13);
@@ -55,8 +56,7 @@ TEST_F(CliCopyTest, SaveListAndOpenRoundTrip) {
     CliRun opened = Cli({"open", "drive.img", "1", "--dir", "out"});
     ASSERT_EQ(opened.exitCode, 0) << opened.err;
     EXPECT_EQ(opened.out, Path("out/FLOPPY001") + "\n");
-    EXPECT_EQ(ReadWholeFile(Path("out/FLOPPY001/Letters to the editor/First draft of a letter.txt")),
-              "Dear editor,\n");
+    EXPECT_EQ(ReadWholeFile(Path("out/FLOPPY001/Letters to the editor/First draft of a letter.txt")), "Dear editor,\n");
     EXPECT_TRUE(ReadWholeFile(Path("out/FLOPPY001/Program data file.bin")) == Pattern(200000, 1));
 
     // Two blocks at once: the folder above them.
@@ -74,9 +74,9 @@ TEST_F(CliCopyTest, MtoolsReadsTheSavedBlockUnderItsLongNames) {
     ASSERT_EQ(listing.exitCode, 0);
     EXPECT_NE(listing.out.find("First draft of a letter.txt"), std::string::npos) << listing.out;
     EXPECT_NE(listing.out.find("Program data file.bin"), std::string::npos) << listing.out;
-    CliRun typed = RunShell("MTOOLS_SKIP_CHECK=1 mtype -i " + image +
-                                " '::/Letters to the editor/First draft of a letter.txt'",
-                            dir.path());
+    CliRun typed =
+        RunShell("MTOOLS_SKIP_CHECK=1 mtype -i " + image + " '::/Letters to the editor/First draft of a letter.txt'",
+                 dir.path());
     EXPECT_EQ(typed.out, "Dear editor,\n");
 }
 
@@ -124,9 +124,8 @@ TEST_F(CliCopyTest, BackupCopiesEveryBlockIntoATimeStampedFolder) {
     CliRun backup = Cli({"backup", "drive.img", "--dir", "bk"});
     ASSERT_EQ(backup.exitCode, 0) << backup.err;
     std::smatch match;
-    ASSERT_TRUE(std::regex_match(backup.out, match, std::regex(std::regex_replace(Path("bk"), std::regex("[.]"),
-                                                                                  "\\.") +
-                                                               "/(\\d{14})\n")))
+    ASSERT_TRUE(std::regex_match(backup.out, match,
+                                 std::regex(std::regex_replace(Path("bk"), std::regex("[.]"), "\\.") + "/(\\d{14})\n")))
         << backup.out;
     const std::string stamped = Path("bk/" + match[1].str());
     for (int block = 0; block < 6; ++block)

@@ -49,11 +49,12 @@ TEST_F(CliFormatTest, FormatsTheDriveAndListsItsBlocks) {
 
     nlohmann::json list = ListJson();
     ASSERT_EQ(list.size(), 20u);
-    const std::set<std::string> keys = {"block", "capacity", "used", "renewTime", "format", "totalSectors",
-                                        "freeSectors"};
+    const std::set<std::string> keys = {"block",  "capacity",     "used",       "renewTime",
+                                        "format", "totalSectors", "freeSectors"};
     for (size_t i = 0; i < list.size(); ++i) {
         std::set<std::string> present;
-        for (auto it = list[i].begin(); it != list[i].end(); ++it) present.insert(it.key());
+        for (auto it = list[i].begin(); it != list[i].end(); ++it)
+            present.insert(it.key());
         EXPECT_EQ(present, keys);
         EXPECT_EQ(list[i]["block"], i);
         EXPECT_EQ(list[i]["capacity"], "1.39 MB");
@@ -83,7 +84,8 @@ TEST_F(CliFormatTest, FormatsSelectedBlocksOfOtherTypes) {
 
     nlohmann::json list = ListJson();
     ASSERT_EQ(list.size(), 8u);
-    for (int block : {0, 1, 3, 4}) EXPECT_EQ(list[block]["format"], "1.44M") << block;
+    for (int block : {0, 1, 3, 4})
+        EXPECT_EQ(list[block]["format"], "1.44M") << block;
     for (int block : {2, 5, 6}) {
         EXPECT_EQ(list[block]["format"], "720K") << block;
         EXPECT_EQ(list[block]["capacity"], "713.0 KB") << block;
@@ -94,7 +96,8 @@ TEST_F(CliFormatTest, FormatsSelectedBlocksOfOtherTypes) {
 
     nlohmann::json files = LsJson(7);
     std::vector<std::string> names;
-    for (const auto& file : files) names.push_back(file["shortName"]);
+    for (const auto& file : files)
+        names.push_back(file["shortName"]);
     ASSERT_GE(names.size(), 3u);
     EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 3),
               (std::vector<std::string>{"IO.SYS", "MSDOS.SYS", "COMMAND.COM"}));

@@ -19,7 +19,8 @@ std::vector<char*> Argv(const std::vector<std::string>& args, std::vector<std::s
     storage->push_back(SLOTWISE_CLI_PATH);
     storage->insert(storage->end(), args.begin(), args.end());
     std::vector<char*> argv;
-    for (auto& arg : *storage) argv.push_back(&arg[0]);
+    for (auto& arg : *storage)
+        argv.push_back(&arg[0]);
     argv.push_back(nullptr);
     return argv;
 }
@@ -101,7 +102,8 @@ CliRun CliProcess::Run(const std::vector<std::string>& args, const std::string& 
     return run;
 }
 
-CliRun CliProcess::RunOnTerminal(const std::vector<std::string>& args, const std::string& waitFor,
+CliRun CliProcess::RunOnTerminal(const std::vector<std::string>& args,
+                                 const std::string& waitFor,
                                  const std::string& typed) const {
     CliRun run;
     int master = posix_openpt(O_RDWR | O_NOCTTY);

@@ -20,7 +20,8 @@ struct CliProcess {
     CliRun Run(const std::vector<std::string>& args, const std::string& input = std::string()) const;
     // Runs on a pseudo-terminal (stdin, stdout and stderr), typing `typed` once `waitFor` has
     // appeared in the output (or at once when empty). out holds everything the terminal showed.
-    CliRun RunOnTerminal(const std::vector<std::string>& args, const std::string& waitFor,
+    CliRun RunOnTerminal(const std::vector<std::string>& args,
+                         const std::string& waitFor,
                          const std::string& typed) const;
 };
 

@@ -6,9 +6,9 @@
 
 namespace {
 
-const std::vector<std::string> kCommands = {"drives", "create-image", "list",   "ls",           "format-drive",
-                                            "format", "open",         "save",   "write-image",  "export-image",
-                                            "backup", "settings"};
+const std::vector<std::string> kCommands = {"drives",       "create-image", "list",   "ls",
+                                            "format-drive", "format",       "open",   "save",
+                                            "write-image",  "export-image", "backup", "settings"};
 
 class CliUsageTest : public CliTest {};
 
@@ -26,10 +26,10 @@ TEST_F(CliUsageTest, EveryCommandHasHelp) {
 TEST_F(CliUsageTest, UsageErrorsExitWithTwo) {
     EXPECT_EQ(Cli({}).exitCode, 2);
     EXPECT_EQ(Cli({"frobnicate"}).exitCode, 2);
-    EXPECT_EQ(Cli({"list"}).exitCode, 2);                                  // DRIVE missing
-    EXPECT_EQ(Cli({"format", "drive.img", "3-1"}).exitCode, 2);            // a range backwards
-    EXPECT_EQ(Cli({"format", "drive.img", "1,x"}).exitCode, 2);            // not a number
-    EXPECT_EQ(Cli({"format", "drive.img", "100"}).exitCode, 2);            // beyond block 99
+    EXPECT_EQ(Cli({"list"}).exitCode, 2);                        // DRIVE missing
+    EXPECT_EQ(Cli({"format", "drive.img", "3-1"}).exitCode, 2);  // a range backwards
+    EXPECT_EQ(Cli({"format", "drive.img", "1,x"}).exitCode, 2);  // not a number
+    EXPECT_EQ(Cli({"format", "drive.img", "100"}).exitCode, 2);  // beyond block 99
     EXPECT_EQ(Cli({"format", "drive.img", "1", "--type", "2.88M"}).exitCode, 2);
     EXPECT_EQ(Cli({"format-drive", "drive.img", "--blocks", "3", "--dos", "5.0"}).exitCode, 2);
     EXPECT_EQ(Cli({"open", "drive.img", "1", "--exist", "skip"}).exitCode, 2);

@@ -14,12 +14,12 @@
 
 class FakeJobFrontEnd : public JobFrontEnd {
 public:
-    FakeFrontEnd list;             // rows, cells, status texts, questions, warnings, informations
-    std::vector<bool> selected;    // by row
-    std::vector<std::wstring> log; // every call, in order, as "kind:text"
+    FakeFrontEnd list;              // rows, cells, status texts, questions, warnings, informations
+    std::vector<bool> selected;     // by row
+    std::vector<std::wstring> log;  // every call, in order, as "kind:text"
 
-    std::vector<int> results;                 // ShowResultMessage codes
-    std::vector<std::wstring> systemErrors;   // ShowSystemError first lines
+    std::vector<int> results;                // ShowResultMessage codes
+    std::vector<std::wstring> systemErrors;  // ShowSystemError first lines
     std::vector<std::wstring> saveQuestions;
     std::deque<int> saveAnswers;
     std::vector<std::wstring> explorerDirs;

@@ -1,15 +1,14 @@
 // The format worker around whole-drive formatting: a fresh cancel flag per run, the running
 // mark, the result reported, and a cancel after k blocks leaving a drive that lists k blocks.
-#include "disk/image_drive.h"
 #include "jobs/format_worker.h"
+#include "disk/image_drive.h"
 #include "tests/jobs/job_fixture.h"
 
 namespace {
 
 class CountingHost : public DriveFormatHost {
 public:
-    CountingHost(SectorAccess& sectors, BlockManager& blocks, FormatWorker& worker,
-                 const std::wstring& path)
+    CountingHost(SectorAccess& sectors, BlockManager& blocks, FormatWorker& worker, const std::wstring& path)
         : sectors_(sectors), blocks_(blocks), worker_(worker), path_(path) {}
 
     bool OpenDrive() override {

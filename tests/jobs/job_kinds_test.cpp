@@ -53,16 +53,19 @@ TEST_F(JobKindsTest, FormattingSelectedBlocksCountsDownAndCompletes) {
     runner.parameters.floppyFormat = Format12M;
     runner.parameters.quickFormat = 1;
     ASSERT_EQ(Run(JOB_FORMAT), 0);
-    EXPECT_EQ(Progress(), (std::vector<std::wstring>{L"Formatting the  2 floppy disk block, remain unwritten block: 2",
-                                                     L"Formatting the  5 floppy disk block, remain unwritten block: 1",
-                                                     L"Formatting the  9 floppy disk block, remain unwritten block: 0"}));
+    EXPECT_EQ(Progress(),
+              (std::vector<std::wstring>{L"Formatting the  2 floppy disk block, remain unwritten block: 2",
+                                         L"Formatting the  5 floppy disk block, remain unwritten block: 1",
+                                         L"Formatting the  9 floppy disk block, remain unwritten block: 0"}));
     EXPECT_EQ(frontEnd.list.informations, std::vector<std::wstring>{L"Format complete"});
     // "Format complete" comes after the last block and before the idle text.
     auto inform = std::find(frontEnd.log.begin(), frontEnd.log.end(), L"inform:Format complete");
     auto idle = std::find(frontEnd.log.begin(), frontEnd.log.end(), L"status: ");
     EXPECT_LT(inform, idle);
-    for (int row : {2, 5, 9}) EXPECT_EQ(frontEnd.list.Cell(row, 1), L"1.16 MB") << row;
-    for (int row : {0, 1, 3, 4, 6, 7, 8}) EXPECT_EQ(frontEnd.list.Cell(row, 1), L"1.39 MB") << row;
+    for (int row : {2, 5, 9})
+        EXPECT_EQ(frontEnd.list.Cell(row, 1), L"1.16 MB") << row;
+    for (int row : {0, 1, 3, 4, 6, 7, 8})
+        EXPECT_EQ(frontEnd.list.Cell(row, 1), L"1.39 MB") << row;
 }
 
 TEST_F(JobKindsTest, ExportTakesTheFirstSelectedBlockAndWriteImageFillsEverySelectedOne) {
@@ -77,7 +80,8 @@ TEST_F(JobKindsTest, ExportTakesTheFirstSelectedBlockAndWriteImageFillsEverySele
     Select({1, 3, 4});
     frontEnd.list.statusTexts.clear();
     ASSERT_EQ(Run(JOB_EXPORT_IMAGE), 0);
-    EXPECT_EQ(Progress(), std::vector<std::wstring>{L" Reading the 1 floppy disk block, remain unread floppy disk block: 2 "});
+    EXPECT_EQ(Progress(),
+              std::vector<std::wstring>{L" Reading the 1 floppy disk block, remain unread floppy disk block: 2 "});
     std::string bytes = ReadWholeFile(image);
     ASSERT_EQ(bytes.size(), 737280u);
     EXPECT_TRUE(bytes == Slot(1).substr(0, 737280));
@@ -104,7 +108,8 @@ TEST_F(JobKindsTest, WriteImageOfNoFat12VolumeAsksAndWritesNothingOnNo) {
     std::string before = Slot(1);
     frontEnd.list.answers = {false};
     EXPECT_EQ(Run(JOB_WRITE_IMAGE), 0);
-    EXPECT_EQ(frontEnd.list.questions, std::vector<std::wstring>{L"The format of image file is not FAT12 \n write or not?"});
+    EXPECT_EQ(frontEnd.list.questions,
+              std::vector<std::wstring>{L"The format of image file is not FAT12 \n write or not?"});
     EXPECT_TRUE(Slot(1) == before);
     EXPECT_TRUE(frontEnd.results.empty());
 }
@@ -127,7 +132,8 @@ TEST_F(JobKindsTest, OpenCopiesBlocksAndShowsTheBlockOrTheDriveFolder) {
     ASSERT_EQ(Run(JOB_OPEN), 0);
     EXPECT_EQ(busyDuringJob, 1);
     EXPECT_EQ(blocks.busy, 0);
-    EXPECT_EQ(Progress(), std::vector<std::wstring>{L"Reading the 3 floppy disk block, remain unread floppy disk block: 0"});
+    EXPECT_EQ(Progress(),
+              std::vector<std::wstring>{L"Reading the 3 floppy disk block, remain unread floppy disk block: 0"});
     EXPECT_EQ(frontEnd.explorerDirs, std::vector<std::wstring>{WideFromUtf8(UploadDir(3))});
     EXPECT_TRUE(ReadWholeFile(UploadDir(3) + Sep() + "Sub folder" + Sep() + "Deep data.bin") == Pattern(5000, 3));
 
@@ -166,9 +172,10 @@ TEST_F(JobKindsTest, BackupVisitsEveryRowIntoOneTimeStampedFolder) {
     Select({1});  // the selection does not matter to a backup
     frontEnd.list.statusTexts.clear();
     ASSERT_EQ(Run(JOB_BACKUP), 0);
-    EXPECT_EQ(Progress(), (std::vector<std::wstring>{L"Reading the 0 floppy disk block, remain unread floppy disk block: 2",
-                                                     L"Reading the 1 floppy disk block, remain unread floppy disk block: 1",
-                                                     L"Reading the 2 floppy disk block, remain unread floppy disk block: 0"}));
+    EXPECT_EQ(Progress(),
+              (std::vector<std::wstring>{L"Reading the 0 floppy disk block, remain unread floppy disk block: 2",
+                                         L"Reading the 1 floppy disk block, remain unread floppy disk block: 1",
+                                         L"Reading the 2 floppy disk block, remain unread floppy disk block: 0"}));
     const std::string stamped = backupRoot + Sep() + "20261205195944" + Sep() + DriveLevel();
     EXPECT_EQ(frontEnd.explorerDirs, std::vector<std::wstring>{WideFromUtf8(stamped)});
     for (const char* block : {"FLOPPY000", "FLOPPY001", "FLOPPY002"})

@@ -21,7 +21,8 @@ protected:
         PutFile(UploadDir(2) + Sep() + "Too big for the block.bin", Pattern(800000, 2));
         PutFile(UploadDir(3) + Sep() + "THREE.TXT", "third");
         Select({1, 2, 3});
-        for (uint32_t block = 0; block < 5; ++block) before[block] = Slot(block);
+        for (uint32_t block = 0; block < 5; ++block)
+            before[block] = Slot(block);
     }
 
     std::vector<std::wstring> Progress() const {
