@@ -2,6 +2,7 @@
 #include "cli/cli_session.h"
 
 #include <cwctype>
+#include <filesystem>
 
 #include "app/texts.h"
 #include "cli/terminal.h"
@@ -31,6 +32,13 @@ bool SameDriveName(const std::wstring& a, const std::wstring& b) {
     return std::towupper(a[0]) == std::towupper(b[0]) && a[1] == b[1];
 }
 
+// A device path with its links resolved (/dev/disk/by-id/usb-... names /dev/sdb).
+std::wstring DevicePath(const std::string& arg) {
+    std::error_code error;
+    std::filesystem::path resolved = std::filesystem::canonical(std::filesystem::u8path(arg), error);
+    return WideFromUtf8(error ? arg : resolved.u8string());
+}
+
 std::wstring Serial(uint32_t block) {
     return FormatText(L"%03d", {static_cast<int>(block)});
 }
@@ -50,6 +58,7 @@ void CliSession::LoadCopySettings() {
 
 int CliSession::ResolveDrive(const std::string& arg, DriveRecord* record) {
     std::wstring wide = WideFromUtf8(arg);
+    if (IsDevicePathArgument(wide)) wide = DevicePath(arg);
     if (IsDriveLetterArgument(wide) || IsDevicePathArgument(wide)) {
         DriveList list;
         ScanDrives(list);

@@ -119,6 +119,20 @@ TEST_F(CliCopyTest, SaveThatDoesNotFitCancelsWithoutATerminal) {
     EXPECT_EQ(LsJson(4).size(), 1u);
 }
 
+TEST_F(CliCopyTest, SaveThatDoesNotFitAsksOnATerminal) {
+    ASSERT_EQ(Cli({"format", "drive.img", "3", "--type", "720K"}).exitCode, 0);
+    PutFile(Path("src/FLOPPY003/Larger than the block.bin"), Pattern(800000, 3));
+    PutFile(Path("src/FLOPPY004/FITS.TXT"), "fits\n");
+    std::string block3 = Slot(3);
+
+    CliRun run = process.RunOnTerminal({"save", "drive.img", "3,4", "--dir", "src"}, "c[a]ncel:", "c\n");
+    EXPECT_EQ(run.exitCode, 1) << run.out;  // block 3 was skipped
+    EXPECT_NE(run.out.find("003  floppy disk block, surpass the biggest capability"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("[t]ry again, [c]ontinue, c[a]ncel:"), std::string::npos) << run.out;
+    EXPECT_TRUE(Slot(3) == block3);
+    EXPECT_EQ(LsJson(4).size(), 1u);
+}
+
 TEST_F(CliCopyTest, BackupCopiesEveryBlockIntoATimeStampedFolder) {
     ASSERT_EQ(Cli({"save", "drive.img", "2", "--dir", "src"}).exitCode, 0);
     CliRun backup = Cli({"backup", "drive.img", "--dir", "bk"});
