@@ -208,6 +208,8 @@ int MainWindowTest::CloseWindow() {
     PostMessageW(frame, WM_CLOSE, 0, 0);
     if (ui_.joinable()) ui_.join();
     frame = list = tree = nullptr;
+    // A process starts with no drive current; the next window of this one must too.
+    Program().drives.currentDrive.deviceNumber = -1;
     return exitCode;
 }
 

@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <thread>
 
 #include "ui/main_frame.h"
@@ -147,10 +148,11 @@ void SelectRows(HWND list, const std::vector<int>& rows) {
     LVITEMW none = {};
     none.stateMask = LVIS_SELECTED;
     SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    // As clicks leave them: the last row clicked also has the focus.
     for (int row : rows) {
         LVITEMW lv = {};
-        lv.stateMask = LVIS_SELECTED;
-        lv.state = LVIS_SELECTED;
+        lv.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        lv.state = LVIS_SELECTED | LVIS_FOCUSED;
         SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&lv));
     }
 }
@@ -181,6 +183,15 @@ TreeItems TreeItemsOf(HWND tree) {
     for (HTREEITEM child = TreeView_GetChild(tree, root); child; child = TreeView_GetNextSibling(tree, child))
         items.children.push_back(text(child));
     return items;
+}
+
+RECT FirstDriveItemRect(HWND tree) {
+    // TVM_GETITEMRECT takes the item in the rectangle it fills.
+    RECT rect = {};
+    HTREEITEM item = TreeView_GetChild(tree, TreeView_GetRoot(tree));
+    std::memcpy(&rect, &item, sizeof(item));
+    if (!item || !SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect))) return RECT{};
+    return rect;
 }
 
 bool SelectTreeItem(HWND tree, const std::wstring& wanted) {

@@ -40,6 +40,8 @@ struct TreeItems {
     std::vector<std::wstring> children;
 };
 TreeItems TreeItemsOf(HWND tree);
+// The first drive item's text area in the tree's client coordinates.
+RECT FirstDriveItemRect(HWND tree);
 // Selects the child whose text is text (the root when text is empty), as a click would.
 bool SelectTreeItem(HWND tree, const std::wstring& text);
 
