@@ -2,9 +2,7 @@
 #include <windows.h>
 
 #include "app/startup.h"
-
-// The main window (ui/main_frame.h): creates it, runs the message loop, returns its exit code.
-int RunMainWindow(int showCommand);
+#include "ui/main_frame.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // The drive images are read from the whole line, split by the system's own rules.

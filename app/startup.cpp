@@ -11,6 +11,7 @@
 #include "app/single_instance.h"
 #include "app/texts.h"
 #include "disk/attached_images.h"
+#include "disk/drive_discovery.h"
 #include "disk/environment.h"
 #include "disk/service_client.h"
 
@@ -70,6 +71,8 @@ int RunProgram(HINSTANCE instance, const wchar_t* commandLine, int showCommand, 
     if (PrepareToRun(commandLine)) {
         exitCode = runMainWindow(showCommand);
         DisconnectDiskService(GetCurrentProcess());
+        // Always released directly, never through the disk service.
+        UnregisterDiskNotifications();
         PublishMainWindow(nullptr);
     }
 
