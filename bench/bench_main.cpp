@@ -14,6 +14,9 @@ struct Benchmark {
 
 const Benchmark kBenchmarks[] = {
     {"engine-copy", RunEngineCopyBenchmark},
+    {"block-format", RunBlockFormatBenchmark},
+    {"block-list", RunBlockListBenchmark},
+    {"block-copy", RunBlockCopyBenchmark},
 };
 
 }  // namespace

@@ -129,11 +129,12 @@ bool TreeHoldsCorpus(const std::string& root, const Corpus& corpus, std::string*
     return true;
 }
 
-ScratchDir::ScratchDir() {
+ScratchDir::ScratchDir(bool onDisk) {
     // Memory-backed when the system has it, so that PC file I/O weighs the same on every run.
     std::error_code ec;
-    fs::path base = fs::is_directory("/dev/shm", ec) && access("/dev/shm", W_OK) == 0 ? fs::path("/dev/shm")
-                                                                                      : fs::temp_directory_path();
+    fs::path base = !onDisk && fs::is_directory("/dev/shm", ec) && access("/dev/shm", W_OK) == 0
+                        ? fs::path("/dev/shm")
+                        : fs::temp_directory_path();
     std::string pattern = (base / "slotwise-bench-XXXXXX").string();
     if (mkdtemp(&pattern[0])) path_ = pattern;
 }

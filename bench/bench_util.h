@@ -38,10 +38,11 @@ void WriteCorpus(const Corpus& corpus, const std::string& root);
 bool TreeHoldsCorpus(const std::string& root, const Corpus& corpus, std::string* why);
 
 // A folder of its own in memory (/dev/shm) where there is one, else below the system's temporary
-// folder; removed with its contents.
+// folder; removed with its contents. onDisk always takes the temporary folder, for figures that
+// must include writing to a disk.
 class ScratchDir {
 public:
-    ScratchDir();
+    explicit ScratchDir(bool onDisk = false);
     ~ScratchDir();
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;

@@ -4,3 +4,9 @@
 
 // The file engine copying a corpus into and out of a 1.44M volume, beside mcopy doing the same.
 int RunEngineCopyBenchmark();
+// A whole-drive format of 100 full 1.44M blocks onto an image file, beside dd of 150 MiB.
+int RunBlockFormatBenchmark();
+// Listing the 100 blocks of a drive image, beside minfo run once per slot.
+int RunBlockListBenchmark();
+// Save and open of the corpus into and out of one block of a drive image, beside mcopy -s.
+int RunBlockCopyBenchmark();
