@@ -31,7 +31,7 @@ const std::unordered_map<int, std::wstring>& Table() {
 }
 
 // One conversion of a format: what follows the '%' up to and including the conversion letter.
-struct Spec {
+struct Directive {
     std::string flags;
     int width = -1;
     int precision = -1;
@@ -45,29 +45,29 @@ std::wstring Widen(const char* ascii) {
     return out;
 }
 
-std::string NarrowSpec(const Spec& spec, const char* length, char conversion) {
-    std::string s = "%" + spec.flags;
-    if (spec.width >= 0) s += std::to_string(spec.width);
-    if (spec.precision >= 0) s += "." + std::to_string(spec.precision);
+std::string NarrowDirective(const Directive& directive, const char* length, char conversion) {
+    std::string s = "%" + directive.flags;
+    if (directive.width >= 0) s += std::to_string(directive.width);
+    if (directive.precision >= 0) s += "." + std::to_string(directive.precision);
     return s + length + conversion;
 }
 
-std::wstring Pad(const std::wstring& text, const Spec& spec) {
-    if (spec.width < 0 || static_cast<int>(text.size()) >= spec.width) return text;
-    std::wstring fill(static_cast<size_t>(spec.width) - text.size(), L' ');
-    return spec.flags.find('-') != std::string::npos ? text + fill : fill + text;
+std::wstring Pad(const std::wstring& text, const Directive& directive) {
+    if (directive.width < 0 || static_cast<int>(text.size()) >= directive.width) return text;
+    std::wstring fill(static_cast<size_t>(directive.width) - text.size(), L' ');
+    return directive.flags.find('-') != std::string::npos ? text + fill : fill + text;
 }
 
-std::wstring Convert(const Spec& spec, const TextArg* arg) {
+std::wstring Convert(const Directive& directive, const TextArg* arg) {
     if (!arg) return std::wstring();
     char buffer[512];
-    char c = static_cast<char>(spec.conversion);
-    switch (spec.conversion) {
+    char c = static_cast<char>(directive.conversion);
+    switch (directive.conversion) {
         case L'd':
         case L'i': {
             long long v = arg->kind() == TextArg::Unsigned ? static_cast<long long>(arg->AsUnsigned())
                                                            : static_cast<long long>(arg->AsSigned());
-            std::snprintf(buffer, sizeof buffer, NarrowSpec(spec, "ll", 'd').c_str(), v);
+            std::snprintf(buffer, sizeof buffer, NarrowDirective(directive, "ll", 'd').c_str(), v);
             return Widen(buffer);
         }
         case L'u':
@@ -75,7 +75,7 @@ std::wstring Convert(const Spec& spec, const TextArg* arg) {
         case L'X':
         case L'o': {
             unsigned long long v = arg->AsUnsigned();
-            std::snprintf(buffer, sizeof buffer, NarrowSpec(spec, "ll", c).c_str(), v);
+            std::snprintf(buffer, sizeof buffer, NarrowDirective(directive, "ll", c).c_str(), v);
             return Widen(buffer);
         }
         case L'f':
@@ -84,18 +84,18 @@ std::wstring Convert(const Spec& spec, const TextArg* arg) {
         case L'E':
         case L'g':
         case L'G': {
-            std::snprintf(buffer, sizeof buffer, NarrowSpec(spec, "", c).c_str(), arg->AsReal());
+            std::snprintf(buffer, sizeof buffer, NarrowDirective(directive, "", c).c_str(), arg->AsReal());
             return Widen(buffer);
         }
         case L'c': {
             std::wstring one(1, static_cast<wchar_t>(arg->AsUnsigned()));
-            return Pad(one, spec);
+            return Pad(one, directive);
         }
         case L's': {
             std::wstring text = arg->AsText();
-            if (spec.precision >= 0 && static_cast<int>(text.size()) > spec.precision)
-                text.resize(static_cast<size_t>(spec.precision));
-            return Pad(text, spec);
+            if (directive.precision >= 0 && static_cast<int>(text.size()) > directive.precision)
+                text.resize(static_cast<size_t>(directive.precision));
+            return Pad(text, directive);
         }
         default: return std::wstring();
     }
@@ -153,33 +153,33 @@ std::wstring FormatText(const wchar_t* format, std::initializer_list<TextArg> ar
             out += L'%';
             continue;
         }
-        Spec spec;
+        Directive directive;
         while (*p && std::wstring(L"-+ #0").find(*p) != std::wstring::npos)
-            spec.flags += static_cast<char>(*p++);
+            directive.flags += static_cast<char>(*p++);
         if (*p == L'*') {
             const TextArg* w = take();
-            spec.width = w ? static_cast<int>(w->AsSigned()) : -1;
+            directive.width = w ? static_cast<int>(w->AsSigned()) : -1;
             ++p;
         } else if (*p >= L'0' && *p <= L'9') {
-            spec.width = 0;
+            directive.width = 0;
             while (*p >= L'0' && *p <= L'9')
-                spec.width = spec.width * 10 + (*p++ - L'0');
+                directive.width = directive.width * 10 + (*p++ - L'0');
         }
         if (*p == L'.') {
             ++p;
-            spec.precision = 0;
+            directive.precision = 0;
             if (*p == L'*') {
                 const TextArg* w = take();
-                spec.precision = w ? static_cast<int>(w->AsSigned()) : 0;
+                directive.precision = w ? static_cast<int>(w->AsSigned()) : 0;
                 ++p;
             } else {
                 while (*p >= L'0' && *p <= L'9')
-                    spec.precision = spec.precision * 10 + (*p++ - L'0');
+                    directive.precision = directive.precision * 10 + (*p++ - L'0');
             }
         }
         // Widths past any text the program shows would only waste memory.
-        if (spec.width > 256) spec.width = 256;
-        if (spec.precision > 256) spec.precision = 256;
+        if (directive.width > 256) directive.width = 256;
+        if (directive.precision > 256) directive.precision = 256;
         while (*p && std::wstring(L"hlLqjzt").find(*p) != std::wstring::npos)
             ++p;
         if (!*p || std::wstring(L"diuxXocsfFeEgG").find(*p) == std::wstring::npos) {
@@ -188,8 +188,8 @@ std::wstring FormatText(const wchar_t* format, std::initializer_list<TextArg> ar
             if (!*p) break;
             continue;
         }
-        spec.conversion = *p;
-        out += Convert(spec, take());
+        directive.conversion = *p;
+        out += Convert(directive, take());
     }
     return out;
 }
