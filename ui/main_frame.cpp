@@ -94,6 +94,12 @@ LRESULT MainFrame::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam == kStateTimer) OnTimer();
             return 0;
         case WM_MENUSELECT: OnMenuSelect(wParam, lParam); return 0;
+        case WM_MEASUREITEM:
+            if (menuImages_.Measure(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam), toolBar_.images.get())) return TRUE;
+            break;
+        case WM_DRAWITEM:
+            if (menuImages_.Draw(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), toolBar_.images.get())) return TRUE;
+            break;
         case WM_DEVICECHANGE: OnDeviceChange(wParam, lParam); return TRUE;
         case WM_SETFOCUS: OnActivated(); return 0;
         case WM_ACTIVATE: {
@@ -164,9 +170,6 @@ bool MainFrame::OnCreate() {
 }
 
 void MainFrame::CreateBars() {
-    std::vector<int> buttons = LoadToolbarButtons(appInstance, IDR_MAINFRAME);
-    menuImages_.Apply(GetMenu(hwnd_), buttons, appInstance, ToolbarImageSize(dpi_));
-
     reBar_ = CreateWindowExW(WS_EX_TOOLWINDOW, REBARCLASSNAMEW, nullptr,
                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | RBS_VARHEIGHT |
                                  RBS_BANDBORDERS | CCS_NODIVIDER | CCS_TOP,
@@ -175,6 +178,7 @@ void MainFrame::CreateBars() {
     info.cbSize = sizeof(info);
     SendMessageW(reBar_, RB_SETBARINFO, 0, reinterpret_cast<LPARAM>(&info));
     toolBar_.Create(reBar_, hwnd_, appInstance, dpi_);
+    menuImages_.Apply(GetMenu(hwnd_), toolBar_.buttons);
 
     const SIZE size = toolBar_.IdealSize();
     REBARBANDINFOW band = {};
@@ -259,7 +263,8 @@ void MainFrame::OnDpiChanged(int dpi, const RECT& suggested) {
     band.cx = size.cx;
     band.cxIdeal = size.cx;
     SendMessageW(reBar_, RB_SETBANDINFOW, 0, reinterpret_cast<LPARAM>(&band));
-    menuImages_.Apply(GetMenu(hwnd_), toolBar_.buttons, appInstance, ToolbarImageSize(dpi_));
+    // The menu measures its items again.
+    menuImages_.Apply(GetMenu(hwnd_), toolBar_.buttons);
 
     tree_.SetImages(appInstance, dpi_);
     BlockListImages images = BlockListImages::Load(appInstance, dpi_);

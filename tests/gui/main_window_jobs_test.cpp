@@ -7,6 +7,11 @@
 
 #include <filesystem>
 
+#include "blocks/drive_format.h"
+#include "disk/image_drive.h"
+#include "disk/system_error.h"
+#include "ui/job_threads.h"
+#include "ui/program_core.h"
 #include "ui/resource.h"
 
 namespace {
@@ -128,6 +133,87 @@ TEST_F(MainWindowJobs, BackingUpCopiesEveryBlockIntoAStampedFolder) {
     EXPECT_EQ(contents.count("FLOPPY011/"), 1u);
     EXPECT_EQ(ExplorerStarts(), (std::vector<std::wstring>{L"explorer " + Wide(backupRoot) + L"\\" + kTestStamp +
                                                            L"\\" + drive.driveName.substr(0, 1) + L"\\."}));
+}
+
+// The format dialog's side of a whole-drive format, over the program's own sector access.
+class RecordingFormatHost : public DriveFormatHost {
+public:
+    explicit RecordingFormatHost(const std::wstring& path, bool opens = true) : path_(path), opens_(opens) {}
+    bool OpenDrive() override {
+        std::unique_ptr<ImageDrive> drive = opens_ ? ImageDrive::Open(path_) : nullptr;
+        if (!drive) {
+            SetLastSystemError(ERROR_ACCESS_DENIED);
+            return false;
+        }
+        Program().sectors.AttachDrive(std::move(drive));
+        return true;
+    }
+    void CloseDrive() override { Program().sectors.CloseDrive(); }
+    void BeginProgress(uint32_t) override {}
+    void ShowProgress(uint32_t done, uint32_t) override { progress.push_back(done); }
+    void EndProgress() override {}
+    void SetIgnoreDeviceChanges(bool) override {}
+    void RestartDevice() override {}
+    bool FindDriveAgain() override { return true; }
+    void ReselectDrive() override {}
+    void Inform(const std::wstring& text) override { informed.push_back(text); }
+
+    std::vector<uint32_t> progress;
+    std::vector<std::wstring> informed;
+
+private:
+    std::wstring path_;
+    bool opens_;
+};
+
+TEST_F(MainWindowJobs, TheFormatWorkerFormatsAWholeDriveOnItsOwnThread) {
+    OpenWindow();
+    RecordingFormatHost host(Wide(drivePath));
+    std::vector<bool> controls;
+    FormatDriveRequest request;
+    request.host = &host;
+    request.owner = frame;
+    request.blockCount = 4;
+    request.parameters.floppyFormat = Format720K;
+    request.parameters.quickFormat = 1;
+    request.enableControls = [&](bool on) { controls.push_back(on); };
+    bool started = false, second = true;
+    RunOnWindowThread(frame, [&] {
+        started = StartFormatDrive(request);
+        // One format at a time: formatRunning is set before the worker begins.
+        second = StartFormatDrive(request);
+    });
+    EXPECT_TRUE(started);
+    EXPECT_FALSE(second);
+    ASSERT_TRUE(WaitUntil([] { return Program().formatWorker.formatRunning.load() == 0; }));
+    EXPECT_EQ(controls, (std::vector<bool>{false, true}));
+    EXPECT_EQ(host.progress, (std::vector<uint32_t>{1, 2, 3, 4}));
+    EXPECT_EQ(host.informed, std::vector<std::wstring>{L"Format complete"});
+    std::vector<Row> rows = ReferenceRows();
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[3][1], L"713.0 KB");
+}
+
+TEST_F(MainWindowJobs, AFailedWholeDriveFormatIsReportedOverTheDialog) {
+    OpenWindow();
+    RecordingFormatHost host(Wide(drivePath), false);
+    std::vector<bool> controls;
+    FormatDriveRequest request;
+    request.host = &host;
+    request.owner = frame;
+    request.blockCount = 4;
+    request.enableControls = [&](bool on) { controls.push_back(on); };
+    RunOnWindowThread(frame, [&] { StartFormatDrive(request); });
+    OpenDialog box = WaitForDialog();
+    ASSERT_NE(box.hwnd, nullptr);
+    EXPECT_EQ(box.owner, frame);
+    EXPECT_NE(box.text.find(L"ccess"), std::wstring::npos) << box.text;
+    // Until the report is answered the format still runs.
+    EXPECT_EQ(Program().formatWorker.formatRunning.load(), 1);
+    ASSERT_TRUE(AnswerDialog(box, IDOK));
+    ASSERT_TRUE(WaitUntil([] { return Program().formatWorker.formatRunning.load() == 0; }));
+    EXPECT_EQ(controls, (std::vector<bool>{false, true}));
+    EXPECT_EQ(ReferenceRows().size(), kBlocks);
 }
 
 }  // namespace

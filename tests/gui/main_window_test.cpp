@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <filesystem>
+
 #include "disk/attached_images.h"
 #include "ui/resource.h"
 
@@ -78,6 +80,37 @@ TEST_F(MainWindowTest, ClosingEndsTheMessageLoopWithExitCodeOne) {
     OpenWindow();
     EXPECT_EQ(CloseWindow(), 1);
     EXPECT_EQ(FindMainWindow(), nullptr);
+}
+
+TEST_F(MainWindowTest, ExitClosesTheWindowTheSameWay) {
+    OpenWindow();
+    Command(ID_APP_EXIT);
+    ASSERT_TRUE(WaitUntil([] { return FindMainWindow() == nullptr; }));
+    EXPECT_EQ(CloseWindow(), 1);
+    SettingsKey key;
+    uint32_t view = 0;
+    ASSERT_EQ(store.store().OpenKey(&key), 0);
+    EXPECT_TRUE(key.ReadDword(L"LastSelStyle", &view));
+}
+
+TEST_F(MainWindowTest, TheDirectoryCommandsMakeTheirFolderAndShowIt) {
+    OpenWindow();
+    SendMessageW(frame, WM_COMMAND, ID_FILE_UPLOAD_DIRECTORY, 0);
+    SendMessageW(frame, WM_COMMAND, ID_FILE_BACKUP_DIRECTORY, 0);
+    EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(uploadRoot)));
+    EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(backupRoot)));
+    EXPECT_EQ(ExplorerStarts(), (std::vector<std::wstring>{L"explorer " + Wide(uploadRoot) + L"\\.",
+                                                           L"explorer " + Wide(backupRoot) + L"\\."}));
+}
+
+TEST_F(MainWindowTest, TheFocusGoesToTheBlockListWhenTheWindowGetsIt) {
+    OpenWindow();
+    RunOnWindowThread(frame, [this] { SetFocus(tree); });
+    RunOnWindowThread(frame, [this] { SetFocus(frame); });
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(frame, nullptr), &info));
+    EXPECT_EQ(info.hwndFocus, list);
 }
 
 }  // namespace

@@ -154,9 +154,41 @@ TEST_F(MainWindowViews, RightClickingTheListOpensSingleOrBulkWithTheirStates) {
     }
 }
 
+TEST_F(MainWindowViews, RightClickingTheTreeOpensTheDriveMenuWithoutChangingTheSelection) {
+    OpenWindow();
+    ASSERT_TRUE(SelectTreeItem(tree, L""));
+    static NMHDR click;
+    click = NMHDR{tree, IDC_DEVICE_TREE, static_cast<UINT>(NM_RCLICK)};
+    PostMessageW(frame, WM_NOTIFY, IDC_DEVICE_TREE, reinterpret_cast<LPARAM>(&click));
+    HWND popup = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        popup = FindWindowW(L"#32768", nullptr);
+        return popup && IsWindowVisible(popup);
+    }));
+    EXPECT_EQ(reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)), GetSubMenu(GetMenu(frame), 1));
+    EXPECT_EQ(TreeView_GetSelection(tree), TreeView_GetRoot(tree));
+    RunOnWindowThread(frame, [] { EndMenu(); });
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(popup); }));
+}
+
 TEST_F(MainWindowViews, HoverTipsShowTheBlockOutsideDetailViewAndTheDriveInTheTree) {
     OpenWindow();
     const std::vector<Row> rows = RowsOf(list);
+    // One tip window serves both panes: up to 500 pixels wide, shown for up to 20 seconds.
+    HWND tipWindow = nullptr;
+    EnumThreadWindows(
+        GetWindowThreadProcessId(frame, nullptr),
+        [](HWND window, LPARAM param) -> BOOL {
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            if (std::wstring(name) != TOOLTIPS_CLASSW || SendMessageW(window, TTM_GETTOOLCOUNT, 0, 0) != 2) return TRUE;
+            *reinterpret_cast<HWND*>(param) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&tipWindow));
+    ASSERT_NE(tipWindow, nullptr);
+    EXPECT_EQ(SendMessageW(tipWindow, TTM_GETMAXTIPWIDTH, 0, 0), 500);
+    EXPECT_EQ(SendMessageW(tipWindow, TTM_GETDELAYTIME, TTDT_AUTOPOP, 0), 20000);
     PointAtListItem(1);
     ASSERT_TRUE(WaitUntil([&] { return HoverTipText(list) != L"<no tool>"; }));
     // Detail view shows no tip.

@@ -78,7 +78,22 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
 }
 
 HWND FindMainWindow() {
-    return FindWindowW(kMainFrameClass, nullptr);
+    // Only this process's window: other test programs may have theirs open.
+    struct Search {
+        HWND found = nullptr;
+    } search;
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            if (process != GetCurrentProcessId() || std::wstring(name) != kMainFrameClass) return TRUE;
+            reinterpret_cast<Search*>(param)->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 HWND BlockListOf(HWND frame) {
