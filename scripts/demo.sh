@@ -2,7 +2,8 @@
 # The main job: builds slotwise-cli (installing what the build needs when run as root), makes a
 # demo drive image of 64 MiB under build/demo/ if there is none, formats it into 20 floppy disk
 # blocks of all three formats (block 000 DOS-bootable), saves a few sample folders with long
-# names into blocks, writes an image into one, and shows the block list.
+# names into blocks, writes an image into one, shows the block list, and then opens the window
+# program on the drive (scripts/demo-gui.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -86,3 +87,7 @@ Commands to try next:
   build/native/cli/slotwise-cli settings
   build/native/cli/slotwise-cli --help
 EOT
+
+echo
+echo "== The window program on the demo drive"
+bash scripts/demo-gui.sh "$image"
