@@ -181,8 +181,9 @@ TEST_F(CopyOpenTest, AttributesAndTimesAreCarriedToFilesAndDirectories) {
         EXPECT_EQ(write.date, kEntryWrite.date);
         EXPECT_EQ(write.time, kEntryWrite.time);
         EXPECT_EQ(PcFileSystem::DosFromPcTime(entry.accessTime).date, kEntryAccessDate);
-        if (PcKeepsCreationTimes())
+        if (PcKeepsCreationTimes()) {
             EXPECT_EQ(PcFileSystem::DosFromPcTime(entry.creationTime).date, kEntryCreation.date);
+        }
     }
 }
 

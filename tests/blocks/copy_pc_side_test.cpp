@@ -326,7 +326,9 @@ TEST_F(PcSideTest, EntryTimesReachTheFileAndInvalidOnesLeaveItsTime) {
     EXPECT_EQ(PcFileSystem::DosFromPcTime(entry.writeTime).date, times.write.date);
     EXPECT_EQ(PcFileSystem::DosFromPcTime(entry.writeTime).time, times.write.time);
     EXPECT_EQ(PcFileSystem::DosFromPcTime(entry.accessTime).date, times.access.date);
-    if (PcKeepsCreationTimes()) EXPECT_EQ(PcFileSystem::DosFromPcTime(entry.creationTime).date, times.creation.date);
+    if (PcKeepsCreationTimes()) {
+        EXPECT_EQ(PcFileSystem::DosFromPcTime(entry.creationTime).date, times.creation.date);
+    }
 
     // A stamp of zeros is no date: the time set before stays.
     EntryTimes none;

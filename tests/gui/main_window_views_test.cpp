@@ -46,7 +46,7 @@ protected:
         } search{frame, window, std::wstring()};
         EnumThreadWindows(
             GetWindowThreadProcessId(frame, nullptr),
-            [](HWND tip, LPARAM param) -> BOOL {
+            [](HWND tip, LPARAM param) CALLBACK -> BOOL {
                 auto* s = reinterpret_cast<Search*>(param);
                 wchar_t name[64] = {};
                 GetClassNameW(tip, name, 64);
@@ -178,7 +178,7 @@ TEST_F(MainWindowViews, HoverTipsShowTheBlockOutsideDetailViewAndTheDriveInTheTr
     HWND tipWindow = nullptr;
     EnumThreadWindows(
         GetWindowThreadProcessId(frame, nullptr),
-        [](HWND window, LPARAM param) -> BOOL {
+        [](HWND window, LPARAM param) CALLBACK -> BOOL {
             wchar_t name[64] = {};
             GetClassNameW(window, name, 64);
             if (std::wstring(name) != TOOLTIPS_CLASSW || SendMessageW(window, TTM_GETTOOLCOUNT, 0, 0) != 2) return TRUE;

@@ -83,7 +83,7 @@ HWND FindMainWindow() {
         HWND found = nullptr;
     } search;
     EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
+        [](HWND window, LPARAM param) CALLBACK -> BOOL {
             DWORD process = 0;
             GetWindowThreadProcessId(window, &process);
             wchar_t name[64] = {};
