@@ -130,7 +130,10 @@ void MainWindowTest::SetUp() {
 }
 
 void MainWindowTest::TearDown() {
+    if (!frame && ui_.joinable()) frame = FindMainWindow();
     if (frame && IsWindow(frame)) CloseWindow();
+    // A window that never showed: end its loop so that the thread can be joined.
+    if (ui_.joinable() && !uiEnded_) PostThreadMessageW(uiThreadId_, WM_QUIT, 0, 0);
     if (ui_.joinable()) ui_.join();
     WaitForJobs();
     if (attached) ProcessAttachedImages().Detach(drive.deviceNumber);
@@ -189,12 +192,18 @@ std::vector<Row> MainWindowTest::ReferenceRows() {
 }
 
 void MainWindowTest::OpenWindow(bool waitForBlocks) {
+    uiEnded_ = false;
     ui_ = std::thread([this] {
+        uiThreadId_ = GetCurrentThreadId();
         CoInitialize(nullptr);
         exitCode = RunMainWindow(SW_SHOWNORMAL);
         CoUninitialize();
+        uiEnded_ = true;
     });
-    ASSERT_TRUE(WaitUntil([] { return FindMainWindow() && IsWindowVisible(FindMainWindow()); }));
+    // Generous: a loaded machine under Wine can take seconds to show the first window.
+    ASSERT_TRUE(WaitUntil([this] { return uiEnded_ || (FindMainWindow() && IsWindowVisible(FindMainWindow())); },
+                          30000));
+    ASSERT_FALSE(uiEnded_) << "the window's thread ended before the window showed; exit code " << exitCode;
     frame = FindMainWindow();
     list = BlockListOf(frame);
     tree = DeviceTreeOf(frame);

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <map>
 #include <string>
 #include <thread>
@@ -100,4 +101,6 @@ protected:
 private:
     void MakeDrive();
     std::thread ui_;
+    std::atomic<DWORD> uiThreadId_{0};
+    std::atomic<bool> uiEnded_{false};
 };
