@@ -201,8 +201,8 @@ void MainWindowTest::OpenWindow(bool waitForBlocks) {
         uiEnded_ = true;
     });
     // Generous: a loaded machine under Wine can take seconds to show the first window.
-    ASSERT_TRUE(WaitUntil([this] { return uiEnded_ || (FindMainWindow() && IsWindowVisible(FindMainWindow())); },
-                          30000));
+    ASSERT_TRUE(
+        WaitUntil([this] { return uiEnded_ || (FindMainWindow() && IsWindowVisible(FindMainWindow())); }, 30000));
     ASSERT_FALSE(uiEnded_) << "the window's thread ended before the window showed; exit code " << exitCode;
     frame = FindMainWindow();
     list = BlockListOf(frame);
