@@ -6,12 +6,14 @@
 #include "app/message_box.h"
 #include "disk/attached_images.h"
 #include "disk/drive_list.h"
+#include "ui/about_dialog.h"
 #include "ui/dialog_layouts.h"
 #include "ui/explorer.h"
 #include "ui/file_dialogs.h"
 #include "ui/job_threads.h"
 #include "ui/program_core.h"
 #include "ui/resource.h"
+#include "ui/settings_dialog.h"
 
 void MainFrame::OnCommand(int command) {
     ProgramCore& program = Program();
@@ -37,8 +39,8 @@ void MainFrame::OnCommand(int command) {
         case ID_VIEW_DETAIL:
         case ID_VIEW_SMALL_ICON:
         case ID_VIEW_LIST: SetViewCommand(command); return;
-        case ID_OPTION_SET: ShowDialogLayout(DialogOwner(), IDD_SETTINGS); return;
-        case ID_APP_ABOUT: ShowDialogLayout(DialogOwner(), IDD_ABOUT); return;
+        case ID_OPTION_SET: RunSettingsDialog(DialogOwner()); return;
+        case ID_APP_ABOUT: RunAboutDialog(DialogOwner()); return;
         default: return;
     }
 }
