@@ -47,6 +47,8 @@ private:
     // shows in the transfer that follows).
     void Seek(uint64_t offset);
     uint8_t* BounceBuffer();
+    // Reads into or writes from data; done counts the bytes moved before any failure.
+    bool Transfer(uint64_t offset, uint8_t* data, uint32_t bytes, bool write, uint32_t* done);
 
     RawHandle volumeHandle_;
     RawHandle driveHandle_;

@@ -102,73 +102,44 @@ uint8_t* UsbDrive::BounceBuffer() {
 }
 
 bool UsbDrive::ReadAt(uint64_t offset, void* buffer, uint32_t bytes, uint32_t* done) {
-    *done = 0;
-    if (!WholeSectors(offset, bytes)) {
-        SetLastSystemError(ERROR_INVALID_PARAMETER);
-        return false;
-    }
-    if (IsAligned(buffer)) {
-        Seek(offset);
-        DWORD read = 0;
-        BOOL ok = RawReadFile(driveHandle_, buffer, bytes, &read, nullptr);
-        *done = read;
-        if (!ok) CaptureLastSystemError();
-        return ok != FALSE;
-    }
-    uint8_t* bounce = BounceBuffer();
-    if (!bounce) {
-        SetLastSystemError(ERROR_NOT_ENOUGH_MEMORY);
-        return false;
-    }
-    auto* out = static_cast<uint8_t*>(buffer);
-    while (*done < bytes) {
-        uint32_t part = std::min(bytes - *done, kBounceSize);
-        Seek(offset + *done);
-        DWORD read = 0;
-        BOOL ok = RawReadFile(driveHandle_, bounce, part, &read, nullptr);
-        std::memcpy(out + *done, bounce, std::min<DWORD>(read, part));
-        *done += std::min<DWORD>(read, part);
-        if (!ok) {
-            CaptureLastSystemError();
-            return false;
-        }
-        if (read < part) break;  // the end of the drive
-    }
-    return true;
+    return Transfer(offset, static_cast<uint8_t*>(buffer), bytes, false, done);
 }
 
 bool UsbDrive::WriteAt(uint64_t offset, const void* buffer, uint32_t bytes, uint32_t* done) {
+    // A write only reads from the buffer.
+    return Transfer(offset, static_cast<uint8_t*>(const_cast<void*>(buffer)), bytes, true, done);
+}
+
+bool UsbDrive::Transfer(uint64_t offset, uint8_t* data, uint32_t bytes, bool write, uint32_t* done) {
     *done = 0;
     if (!WholeSectors(offset, bytes)) {
         SetLastSystemError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    if (IsAligned(buffer)) {
-        Seek(offset);
-        DWORD written = 0;
-        BOOL ok = RawWriteFile(driveHandle_, buffer, bytes, &written, nullptr);
-        *done = written;
-        if (!ok) CaptureLastSystemError();
-        return ok != FALSE;
-    }
-    uint8_t* bounce = BounceBuffer();
-    if (!bounce) {
+    // The drive is opened unbuffered: a buffer that is not sector-aligned goes through the
+    // aligned bounce buffer, a piece at a time.
+    const bool direct = IsAligned(data);
+    uint8_t* bounce = direct ? nullptr : BounceBuffer();
+    if (!direct && !bounce) {
         SetLastSystemError(ERROR_NOT_ENOUGH_MEMORY);
         return false;
     }
-    const auto* in = static_cast<const uint8_t*>(buffer);
     while (*done < bytes) {
-        uint32_t part = std::min(bytes - *done, kBounceSize);
-        std::memcpy(bounce, in + *done, part);
+        const uint32_t part = direct ? bytes : std::min(bytes - *done, kBounceSize);
+        uint8_t* io = direct ? data : bounce;
+        if (write && !direct) std::memcpy(bounce, data + *done, part);
         Seek(offset + *done);
-        DWORD written = 0;
-        BOOL ok = RawWriteFile(driveHandle_, bounce, part, &written, nullptr);
-        *done += std::min<DWORD>(written, part);
+        DWORD moved = 0;
+        const BOOL ok = write ? RawWriteFile(driveHandle_, io, part, &moved, nullptr)
+                              : RawReadFile(driveHandle_, io, part, &moved, nullptr);
+        moved = std::min<DWORD>(moved, part);
+        if (!write && !direct) std::memcpy(data + *done, bounce, moved);
+        *done += moved;
         if (!ok) {
             CaptureLastSystemError();
             return false;
         }
-        if (written < part) break;
+        if (moved < part || direct) break;  // the end of the drive, or all in one call
     }
     return true;
 }
