@@ -11,21 +11,12 @@
 
 namespace {
 
-// The format dialog's part with nothing to show: the drive is the image file, and restarting
-// the device is a no-op since a file needs no rescan.
+// The whole-drive format's host for the rig's drive image.
 class ImageFormatHost : public DriveFormatHost {
 public:
     ImageFormatHost(BlockRig& rig, const std::string& path) : rig_(rig), path_(path) {}
     bool OpenDrive() override { return rig_.Attach(path_); }
     void CloseDrive() override { rig_.Close(); }
-    void BeginProgress(uint32_t) override {}
-    void ShowProgress(uint32_t, uint32_t) override {}
-    void EndProgress() override {}
-    void SetIgnoreDeviceChanges(bool) override {}
-    void RestartDevice() override {}
-    bool FindDriveAgain() override { return true; }
-    void ReselectDrive() override {}
-    void Inform(const std::wstring&) override {}
 
 private:
     BlockRig& rig_;

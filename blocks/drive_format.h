@@ -6,7 +6,8 @@
 #include <string>
 
 // Implemented by the format dialog, the command-line tool and tests. Called on the thread
-// that runs BlockManager::FormatDrive.
+// that runs BlockManager::FormatDrive. What shows progress or follows the device does nothing
+// unless overridden: a drive image shows nothing and never goes away.
 class DriveFormatHost {
 public:
     virtual ~DriveFormatHost() = default;
@@ -18,23 +19,23 @@ public:
     virtual void CloseDrive() = 0;
 
     // The start control gives way to a progress bar of range 0..total at 0.
-    virtual void BeginProgress(uint32_t total) = 0;
+    virtual void BeginProgress(uint32_t /*total*/) {}
     // After each block: the title FormatProgressTitle(drive, done, total) and the bar at done.
-    virtual void ShowProgress(uint32_t done, uint32_t total) = 0;
+    virtual void ShowProgress(uint32_t /*done*/, uint32_t /*total*/) {}
     // The bar gives way to the start control again.
-    virtual void EndProgress() = 0;
+    virtual void EndProgress() {}
 
     // After a format, so that the system sees the drive's new contents: device changes are
     // ignored meanwhile, the device is restarted, and the drive is looked for again.
-    virtual void SetIgnoreDeviceChanges(bool on) = 0;
-    virtual void RestartDevice() = 0;  // failures are the host's own business
+    virtual void SetIgnoreDeviceChanges(bool /*on*/) {}
+    virtual void RestartDevice() {}  // failures are the host's own business
     // Rescans the drives and looks for the drive that was formatted (all of its record equal).
-    virtual bool FindDriveAgain() = 0;
+    virtual bool FindDriveAgain() { return true; }
     // Makes the re-found drive the chosen one again.
-    virtual void ReselectDrive() = 0;
+    virtual void ReselectDrive() {}
 
     // An information message ("Format complete").
-    virtual void Inform(const std::wstring& text) = 0;
+    virtual void Inform(const std::wstring& /*text*/) {}
 };
 
 // "Format [E:]": the format dialog's title for a chosen drive.

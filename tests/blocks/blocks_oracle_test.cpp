@@ -60,14 +60,6 @@ public:
         return true;
     }
     void CloseDrive() override {}
-    void BeginProgress(uint32_t) override {}
-    void ShowProgress(uint32_t, uint32_t) override {}
-    void EndProgress() override {}
-    void SetIgnoreDeviceChanges(bool) override {}
-    void RestartDevice() override {}
-    bool FindDriveAgain() override { return true; }
-    void ReselectDrive() override {}
-    void Inform(const std::wstring&) override {}
 
 private:
     std::function<void()> open_;

@@ -24,14 +24,6 @@ public:
         return true;
     }
     void CloseDrive() override { sectors_.CloseDrive(); }
-    void BeginProgress(uint32_t) override {}
-    void ShowProgress(uint32_t, uint32_t) override {}
-    void EndProgress() override {}
-    void SetIgnoreDeviceChanges(bool) override {}
-    void RestartDevice() override {}
-    bool FindDriveAgain() override { return true; }
-    void ReselectDrive() override {}
-    void Inform(const std::wstring&) override {}
 
 private:
     SectorAccess& sectors_;
