@@ -16,7 +16,7 @@ namespace {
 class BlocksOracleTest : public BlockDriveTest {
 protected:
     void SetUp() override {
-        if (!BlockToolsPresent()) GTEST_SKIP() << "fsck.fat, mkfs.fat, mdir, mcopy or dd is not installed";
+        if (!FatToolsPresent()) GTEST_SKIP() << "dosfstools or mtools is not installed";
     }
 
     // The block passes fsck.fat once cut out, and mdir lists it in place under its label.
@@ -25,9 +25,9 @@ protected:
         sectors.CloseDrive();  // flushed, as a job leaves the drive
         std::string cut = dir.File("cut" + std::to_string(block) + ".img");
         ASSERT_TRUE(CutSlot(drivePath, block, volumeSectors, cut));
-        FsckVerdict verdict = Fsck(cut);
-        EXPECT_TRUE(verdict.clean) << verdict.output;
-        ToolRun listing = MdirAt(drivePath, block);
+        FsckReport verdict = RunFsck(cut);
+        EXPECT_TRUE(FsckClean(verdict)) << verdict.output;
+        ToolResult listing = MdirAt(drivePath, block);
         EXPECT_EQ(listing.exitCode, 0) << listing.output;
         EXPECT_NE(listing.output.find("Volume in drive : is FLPPY" + std::to_string(block)), std::string::npos)
             << listing.output;
@@ -102,10 +102,11 @@ TEST_F(BlocksOracleTest, WholeDriveFormatLeavesSoundBootableBlocks) {
 TEST_F(BlocksOracleTest, OneSectorPerClusterTwelveHundredImageIsWrittenAsOtherFormat) {
     MakeDrive(3ull * kSlotSectors + 1);
     std::string image = dir.File("mkfs12.img");
-    ToolRun made = RunShell("mkfs.fat -C -s 1 -n MKFS " + Quote(image) + " 1200");
+    ToolResult made = RunTool("mkfs.fat -C -s 1 -n MKFS " + ShellQuote(image) + " 1200");
     ASSERT_EQ(made.exitCode, 0) << made.output;
     WriteWholeFile(dir.File("hello.txt"), "hello from mtools\r\n");
-    ToolRun copied = RunShell("mcopy -i " + Quote(image) + " " + Quote(dir.File("hello.txt")) + " ::/HELLO.TXT");
+    ToolResult copied =
+        RunTool("mcopy -i " + ShellQuote(image) + " " + ShellQuote(dir.File("hello.txt")) + " ::/HELLO.TXT");
     ASSERT_EQ(copied.exitCode, 0) << copied.output;
 
     ASSERT_EQ(manager.WriteImageToBlock(dir.WFile("mkfs12.img"), 1, 1), BLK_OK);
@@ -119,9 +120,9 @@ TEST_F(BlocksOracleTest, OneSectorPerClusterTwelveHundredImageIsWrittenAsOtherFo
 
     sectors.CloseDrive();
     ASSERT_TRUE(CutSlot(drivePath, 1, 2400, dir.File("cut.img")));
-    FsckVerdict verdict = Fsck(dir.File("cut.img"));
-    EXPECT_TRUE(verdict.clean) << verdict.output;
-    ToolRun listing = RunShell("mdir -i " + Quote(drivePath + "@@" + std::to_string(3072ull * 512)) + " ::/");
+    FsckReport verdict = RunFsck(dir.File("cut.img"));
+    EXPECT_TRUE(FsckClean(verdict)) << verdict.output;
+    ToolResult listing = MdirAt(drivePath, 1);
     EXPECT_NE(listing.output.find("HELLO    TXT"), std::string::npos) << listing.output;
     AttachDrive();
 
@@ -133,7 +134,8 @@ TEST_F(BlocksOracleTest, OneSectorPerClusterTwelveHundredImageIsWrittenAsOtherFo
 TEST_F(BlocksOracleTest, Fat16ImageAsksBeforeItIsWritten) {
     MakeDrive(2ull * kSlotSectors + 1);
     std::string image = dir.File("fat16.img");
-    ToolRun made = RunShell("mkfs.fat -C -F 16 -s 1 " + Quote(image) + " 8192 && truncate -s 1572864 " + Quote(image));
+    ToolResult made =
+        RunTool("mkfs.fat -C -F 16 -s 1 " + ShellQuote(image) + " 8192 && truncate -s 1572864 " + ShellQuote(image));
     ASSERT_EQ(made.exitCode, 0) << made.output;
     frontEnd.answers = {false};
     ASSERT_EQ(manager.WriteImageToBlock(dir.WFile("fat16.img"), 1, 0), BLK_OK);
@@ -144,7 +146,7 @@ TEST_F(BlocksOracleTest, Fat16ImageAsksBeforeItIsWritten) {
 TEST_F(BlocksOracleTest, Standard144ImageFromMkfsIsRecognised) {
     MakeDrive(2ull * kSlotSectors + 1);
     std::string image = dir.File("mkfs144.img");
-    ToolRun made = RunShell("mkfs.fat -C " + Quote(image) + " 1440");
+    ToolResult made = RunTool("mkfs.fat -C " + ShellQuote(image) + " 1440");
     ASSERT_EQ(made.exitCode, 0) << made.output;
     ASSERT_EQ(manager.WriteImageToBlock(dir.WFile("mkfs144.img"), 0, 0), BLK_OK);
     EXPECT_TRUE(frontEnd.questions.empty());
