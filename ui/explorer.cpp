@@ -14,11 +14,12 @@ constexpr size_t kDirectoryCommandChars = 260;
 
 std::atomic<ProcessStarter> processStarter{nullptr};
 
-bool Start(const std::wstring& commandLine) {
+}  // namespace
+
+bool StartCommandLine(const std::wstring& commandLine) {
     ProcessStarter starter = processStarter.load();
     return starter ? starter(commandLine) : StartProcess(commandLine);
 }
-}  // namespace
 
 std::wstring ExplorerCommandLine(const std::wstring& directory) {
     return L"explorer " + directory + L"\\.";
@@ -45,10 +46,10 @@ void SetProcessStarter(ProcessStarter starter) {
 }
 
 void StartExplorer(const std::wstring& directory) {
-    Start(ExplorerCommandLine(directory));
+    StartCommandLine(ExplorerCommandLine(directory));
 }
 
 void OpenDirectoryInExplorer(PcFileSystem& pc, const std::wstring& directory) {
     pc.CreateDirectoryPath(directory);
-    Start(ExplorerCommandLine(directory).substr(0, kDirectoryCommandChars));
+    StartCommandLine(ExplorerCommandLine(directory).substr(0, kDirectoryCommandChars));
 }

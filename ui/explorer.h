@@ -20,6 +20,9 @@ bool StartProcess(const std::wstring& commandLine);
 // null restores StartProcess.
 void SetProcessStarter(ProcessStarter starter);
 
+// Starts a command line through the current starter; false when it could not be started.
+bool StartCommandLine(const std::wstring& commandLine);
+
 // Starts the browser on directory. A failure is ignored.
 void StartExplorer(const std::wstring& directory);
 

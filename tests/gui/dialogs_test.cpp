@@ -34,7 +34,7 @@ const std::vector<DialogLayout> kDialogs = {
      92,
      {{IDC_ABOUT_NAME, L"Static", L"[Tanvale] Slotwise V1.40"},
       {IDC_ABOUT_VISIT_FIRST, L"Button", L"Visit www.tanvale.example"},
-      {IDC_ABOUT_VISIT_SECOND, L"Button", L"Visit www.marrowfield.example"},
+      {IDC_ABOUT_VISIT_SECOND, L"Button", L"Visit help.tanvale.example.org"},
       {IDOK, L"Button", L"OK"}}},
     {IDD_SETTINGS,
      L"Set",
