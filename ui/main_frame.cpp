@@ -117,6 +117,8 @@ LRESULT MainFrame::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DPICHANGED: OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
         case WM_CLOSE:
             SaveWindowState();
+            formatDriveDialog_.Save(Program().settings);
+            formatBlockDialog_.Save(Program().settings);
             DestroyWindow(hwnd_);
             return 0;
         case WM_DESTROY:
@@ -162,6 +164,8 @@ bool MainFrame::OnCreate() {
 
     ScanAndRefreshDrives();
     RegisterDiskNotifications(hwnd_);
+    formatDriveDialog_.Load(Program().settings);
+    formatBlockDialog_.Load(Program().settings);
     SetViewCommand(ViewCommandOf(listState_.lastViewCommand));
     SetTitle();
     tree_.SelectDriveItem(L"*");

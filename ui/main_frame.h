@@ -12,6 +12,8 @@
 #include "ui/block_list_state.h"
 #include "ui/command_states.h"
 #include "ui/device_tree.h"
+#include "ui/format_block_dialog.h"
+#include "ui/format_drive_dialog.h"
 #include "ui/hover_tip.h"
 #include "ui/menu_images.h"
 #include "ui/splitter.h"
@@ -101,4 +103,7 @@ private:
     bool sortAscending_ = true;
     int selectionState_ = 0;
     CommandStateView commandStates_;
+    // Their choices live as long as the window.
+    FormatDriveDialog formatDriveDialog_;
+    FormatBlockDialog formatBlockDialog_;
 };

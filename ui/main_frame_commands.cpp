@@ -7,7 +7,6 @@
 #include "disk/attached_images.h"
 #include "disk/drive_list.h"
 #include "ui/about_dialog.h"
-#include "ui/dialog_layouts.h"
 #include "ui/explorer.h"
 #include "ui/file_dialogs.h"
 #include "ui/job_threads.h"
@@ -33,7 +32,7 @@ void MainFrame::OnCommand(int command) {
         case ID_BULK_WRITE_IMAGE: OpenImageForWriting(); return;
         case ID_BLOCK_EXPORT_IMAGE: ExportImage(); return;
         case ID_BLOCK_FORMAT:
-        case ID_BULK_FORMAT: ShowDialogLayout(DialogOwner(), IDD_FORMAT_BLOCK); return;
+        case ID_BULK_FORMAT: formatBlockDialog_.Run(DialogOwner()); return;
         case ID_OPTION_SELECT_ALL: SelectAllBlocks(); return;
         case ID_VIEW_BIG_ICON:
         case ID_VIEW_DETAIL:
@@ -73,11 +72,8 @@ void MainFrame::StartImageJob(int kind, const std::wstring& path) {
 void MainFrame::FormatUsbDrive() {
     DriveList& drives = Program().drives;
     const DriveRecord opening = drives.currentDrive;
-    // The format dialog's behaviour comes with its own code; its layout stands in meanwhile and
-    // formats nothing, so it never reports having formatted the current drive.
-    ShowDialogLayout(DialogOwner(), IDD_FORMAT_DRIVE);
-    const bool formattedCurrent = false;
-    if (formattedCurrent && FindDrive(drives, opening) >= 0) StartJob(JOB_LIST);
+    formatDriveDialog_.Run(DialogOwner(), opening);
+    if (formatDriveDialog_.formattedCurrent() && FindDrive(drives, opening) >= 0) StartJob(JOB_LIST);
 }
 
 void MainFrame::SelectAllBlocks() {

@@ -103,6 +103,7 @@ void MainFrame::OnDeviceChange(WPARAM event, LPARAM header) {
     DeviceChangeHooks hooks;
     hooks.refreshDriveTree = [this] { RefreshDriveTree(); };
     hooks.showLargeSector = ShowLargeSectorDrive;
+    hooks.formatDialog = formatDriveDialog_.hwnd();
     ::OnDeviceChange(Program().drives, static_cast<uint32_t>(event), reinterpret_cast<const void*>(header), hooks);
 }
 

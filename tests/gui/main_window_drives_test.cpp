@@ -191,7 +191,7 @@ TEST_F(MainWindowDrives, DoubleClickingADriveOpensTheFormatDialog) {
     PostMessageW(tree, WM_LBUTTONUP, 0, at);
     OpenDialog format = WaitForDialog();
     ASSERT_NE(format.hwnd, nullptr);
-    EXPECT_EQ(format.caption, L"Format");
+    EXPECT_EQ(format.caption, L"Format [" + drive.driveName + L"]");
     EXPECT_NE(GetDlgItem(format.hwnd, IDC_DRIVE_LIST), nullptr);
     EXPECT_TRUE(AnswerDialog(format, IDCANCEL));
 }
