@@ -5,6 +5,7 @@
 // both dialogs under the build tree's artifacts/.
 #include <gtest/gtest.h>
 #include <objbase.h>
+#include <shlobj.h>
 #include <windows.h>
 
 #include <atomic>
@@ -18,6 +19,7 @@
 
 #include "blocks/block_manager.h"
 #include "disk/wide_path.h"
+#include "main_window_fixture.h"
 #include "png_file.h"
 #include "support/temp_dir.h"
 #include "tests/settings/test_store.h"
@@ -537,6 +539,27 @@ TEST_F(SettingsDialogTest, TheBrowserStartsOnTheStoredDirectoryNotOnTheTypedText
         << Text(IDC_BACKUP_PATH);
 }
 
+TEST_F(SettingsDialogTest, AFolderPickedInTheBrowserIsTypedInAndStoredOnOk) {
+    const std::wstring picked = Backslashed(dir.File("picked"));
+    ASSERT_TRUE(CreateDirectoryW(picked.c_str(), nullptr));
+    dialog = OpenSettings();
+    ASSERT_TRUE(dialog);
+    PostMessageW(dialog, WM_COMMAND, IDC_UPLOAD_BROWSE, 0);
+    HWND browser = WaitForOwnedDialog(dialog);
+    ASSERT_TRUE(browser);
+    // The user walks the tree to the folder; the browser's own message goes there directly.
+    SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(picked.c_str()));
+    PostMessageW(browser, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(browser); }));
+    ASSERT_TRUE(WaitUntil([&] { return _wcsicmp(Text(IDC_UPLOAD_PATH).c_str(), picked.c_str()) == 0; }))
+        << Text(IDC_UPLOAD_PATH);
+    const std::wstring shown = Text(IDC_UPLOAD_PATH);
+    PressOk();
+    ASSERT_TRUE(thread_->WaitForEnd());
+    EXPECT_EQ(std::wstring(Program().blocks.savePath), shown);
+    EXPECT_EQ(std::wstring(Program().blocks.backupPath), backup);
+}
+
 TEST_F(SettingsDialogTest, CancelEscapeAndTheCloseBoxChangeNothing) {
     const std::wstring elsewhere = Backslashed(dir.File("elsewhere"));
     for (UINT message : {static_cast<UINT>(WM_COMMAND), static_cast<UINT>(WM_CLOSE)}) {
@@ -594,6 +617,11 @@ TEST_F(AboutDialogTest, ShowsTheNameVersionAndBothAddressesCentredOverItsOwner) 
     EXPECT_EQ(WindowTextOf(GetDlgItem(dialog, IDC_ABOUT_VISIT_FIRST)), L"Visit www.tanvale.example");
     EXPECT_EQ(WindowTextOf(GetDlgItem(dialog, IDC_ABOUT_VISIT_SECOND)), L"Visit help.tanvale.example.org");
     EXPECT_EQ(WindowTextOf(GetDlgItem(dialog, IDOK)), L"OK");
+    // Enter closes the box: the focus starts on OK, not on a web button.
+    GUITHREADINFO focus = {};
+    focus.cbSize = sizeof(focus);
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &focus));
+    EXPECT_EQ(focus.hwndFocus, GetDlgItem(dialog, IDOK));
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), thread_->owner());
     RECT rect = {};
     GetWindowRect(dialog, &rect);
@@ -641,6 +669,28 @@ TEST_F(AboutDialogTest, Screenshot) {
     HWND dialog = OpenAbout();
     ASSERT_TRUE(dialog);
     SaveScreenshot(dialog, "about-dialog.png");
+}
+
+// The commands of the main window open both dialogs over it.
+class SettingsDialogFromTheWindow : public MainWindowTest {};
+
+TEST_F(SettingsDialogFromTheWindow, SetAndAboutCommandsOpenTheDialogsOverTheWindow) {
+    OpenWindow();
+    Command(ID_OPTION_SET);
+    OpenDialog set = WaitForDialog();
+    ASSERT_TRUE(set.hwnd);
+    EXPECT_EQ(set.caption, L"Set");
+    EXPECT_EQ(set.owner, frame);
+    EXPECT_EQ(WindowTextOf(GetDlgItem(set.hwnd, IDC_UPLOAD_PATH)), std::wstring(Program().blocks.savePath));
+    EXPECT_EQ(WindowTextOf(GetDlgItem(set.hwnd, IDC_BACKUP_PATH)), std::wstring(Program().blocks.backupPath));
+    ASSERT_TRUE(AnswerDialog(set, IDCANCEL));
+
+    Command(ID_APP_ABOUT);
+    OpenDialog about = WaitForDialog();
+    ASSERT_TRUE(about.hwnd);
+    EXPECT_EQ(about.caption, L"About");
+    EXPECT_EQ(about.owner, frame);
+    ASSERT_TRUE(AnswerDialog(about, IDOK));
 }
 
 }  // namespace
