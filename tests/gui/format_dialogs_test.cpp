@@ -221,6 +221,22 @@ LRESULT CALLBACK WatchProgress(int code, WPARAM wParam, LPARAM lParam) {
 
 class FormatDialogTest : public MainWindowTest {
 protected:
+    // A test that failed during a format leaves no worker behind for the next one: the format
+    // is cancelled and its boxes are answered.
+    void TearDown() override {
+        if (FormatRunning()) {
+            Program().blocks.cancelRequested.store(1);
+            WaitUntil(
+                [] {
+                    HWND box = WaitForWindow(Search{nullptr, 0xFFFF, nullptr}, 0);
+                    if (box) PostMessageW(box, WM_COMMAND, IDOK, 0);
+                    return !FormatRunning();
+                },
+                20000);
+        }
+        MainWindowTest::TearDown();
+    }
+
     ~FormatDialogTest() override {
         if (hook_) UnhookWindowsHookEx(hook_);
         progressWatch = nullptr;
@@ -373,7 +389,9 @@ TEST_F(FormatDialogTest, TheDialogsOpenWithTheStoredChoicesCapped) {
     EXPECT_EQ(ComboItems(dialog), Numbers(1, 100));
     EXPECT_EQ(Text(dialog, IDC_DRIVE_COUNT_LABEL), CountLabel(100));
     EXPECT_EQ(WindowTextOf(dialog), L"Format [" + large.driveName + L"]");
-    EXPECT_EQ(SelectedDriveLine(dialog).substr(0, 2), large.driveName);
+    // Above 1 GiB the capacity is given in units of 2^30 bytes.
+    EXPECT_EQ(SelectedDriveLine(dialog), large.driveName + L" (1.91 G) " + std::to_wstring(large.deviceNumber) + L" " +
+                                             large.deviceName + L" USB Device");
     EXPECT_TRUE(Enabled(dialog, IDC_DRIVE_START));
     EXPECT_FALSE(Visible(dialog, IDC_DRIVE_PROGRESS));
     // Clearing the Make box disables the DOS buttons.
@@ -393,6 +411,28 @@ TEST_F(FormatDialogTest, TheDialogsOpenWithTheStoredChoicesCapped) {
     EXPECT_FALSE(Checked(blocks, IDC_BLOCK_QUICK));
     PostMessageW(blocks, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(blocks); }));
+}
+
+TEST_F(FormatDialogTest, WithNoDriveTheStoredCountIsCappedAndNothingCanBeStarted) {
+    Store(L"format_dlg", L"LastFddFormatCout", 250);
+    ASSERT_TRUE(ProcessAttachedImages().Detach(drive.deviceNumber));
+    attached = false;
+    OpenWindow(false);
+    HWND dialog = OpenFormatDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(WindowTextOf(dialog), L"Format");
+    EXPECT_TRUE(DriveLines(dialog).empty());
+    EXPECT_EQ(Text(dialog, IDC_DRIVE_COUNT), L"100");
+    EXPECT_EQ(ComboItems(dialog), Numbers(1, 100));
+    EXPECT_EQ(Text(dialog, IDC_DRIVE_COUNT_LABEL), CountLabel(100));
+    EXPECT_FALSE(Enabled(dialog, IDC_DRIVE_START));
+    // Enter starts nothing either: no question, no message.
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(WaitForBoxOver(dialog, 300).hwnd, nullptr);
+    EXPECT_FALSE(FormatRunning());
+    CloseDialog(dialog);
+    EXPECT_EQ(CloseWindow(), 1);
+    EXPECT_EQ(StoredValue(L"format_dlg", L"LastFddFormatCout"), 100u);
 }
 
 TEST_F(FormatDialogTest, WithNothingStoredTheDefaultsApply) {
