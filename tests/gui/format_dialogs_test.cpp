@@ -662,6 +662,101 @@ TEST_F(FormatDialogTest, CancelAfterFourBlocksLeavesFourBlocksAndTheirCount) {
     EXPECT_EQ(RowsOf(list), ReferenceRows());
 }
 
+TEST_F(FormatDialogTest, ABootableFormatWritesWholeBlocksWithTheChosenDos) {
+    OpenWindow();
+    const std::string expected = ReferenceFormat(2, Format12M, 1, Dos71);
+    HWND dialog = OpenFormatDialog();
+    ASSERT_NE(dialog, nullptr);
+    Click(dialog, IDC_DRIVE_FORMAT_12M);
+    Click(dialog, IDC_DRIVE_MAKE_BOOTABLE);
+    Click(dialog, IDC_DRIVE_DOS71);
+    Click(dialog, IDC_DRIVE_QUICK);
+    StartFormat(dialog, L"2");
+    OpenDialog done = WaitForBoxOver(dialog, 30000);
+    ASSERT_NE(done.hwnd, nullptr);
+    EXPECT_EQ(done.text, L"Format complete");
+    ASSERT_TRUE(AnswerDialog(done, IDOK));
+    ASSERT_TRUE(WaitUntil([] { return !FormatRunning(); }));
+    // Enabled again after the format, the DOS buttons with the Make box.
+    EXPECT_TRUE(Enabled(dialog, IDC_DRIVE_DOS71));
+    EXPECT_TRUE(Enabled(dialog, IDC_DRIVE_MAKE_BOOTABLE));
+    EXPECT_TRUE(FileBytes(drivePath) == expected) << "the dialog's bootable format differs from the job core's";
+    CloseDialog(dialog);
+    ASSERT_TRUE(WaitUntil([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 2; }));
+    ASSERT_TRUE(WaitForJobs());
+    EXPECT_EQ(RowsOf(list), ReferenceRows());
+}
+
+TEST_F(FormatDialogTest, AFormatThatCannotOpenItsDriveIsReportedOverTheDialogWhichReturnsToIdle) {
+    OpenWindow();
+    const DriveRecord second = AttachBlankDrive("second.img", 2 * kSlotSectors);
+    SendVolumeChange(DBT_DEVICEARRIVAL);
+    HWND dialog = OpenFormatDialog();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(ChooseDrive(dialog, second.driveName));
+    // The image goes away after it was chosen.
+    ASSERT_TRUE(DeleteFileW(Wide(dir.File("second.img")).c_str()));
+    StartFormat(dialog, L"1");
+    OpenDialog failure = WaitForBoxOver(dialog);
+    ASSERT_NE(failure.hwnd, nullptr);
+    // The system's own text for the missing file.
+    wchar_t system[256] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_FILE_NOT_FOUND, 0, system,
+                   256, nullptr);
+    std::wstring expected = system;
+    while (!expected.empty() && (expected.back() == L'\n' || expected.back() == L'\r'))
+        expected.pop_back();
+    ASSERT_FALSE(expected.empty());
+    EXPECT_NE(failure.text.find(expected), std::wstring::npos) << failure.text;
+    ASSERT_TRUE(AnswerDialog(failure, IDOK));
+    ASSERT_TRUE(WaitUntil([] { return !FormatRunning(); }));
+    EXPECT_TRUE(Visible(dialog, IDC_DRIVE_START));
+    EXPECT_FALSE(Visible(dialog, IDC_DRIVE_PROGRESS));
+    EXPECT_TRUE(Enabled(dialog, IDC_DRIVE_START));
+    EXPECT_TRUE(Enabled(dialog, IDC_DRIVE_LIST));
+    EXPECT_EQ(WaitForBoxOver(dialog, 300).hwnd, nullptr);
+    EXPECT_FALSE(fs::exists(fs::u8path(dir.File("second.img"))));
+    CloseDialog(dialog);
+}
+
+TEST_F(FormatDialogTest, StartOrEnterDuringAFormatStartsNoSecondOne) {
+    OpenWindow();
+    HWND dialog = OpenFormatDialog();
+    ASSERT_NE(dialog, nullptr);
+    std::atomic<bool> held{false}, release{false};
+    WatchProgressOf(dialog, 1, [&] {
+        held = true;
+        while (!release) {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+            Sleep(10);
+        }
+    });
+    Click(dialog, IDC_DRIVE_QUICK);
+    StartFormat(dialog, L"2");
+    ASSERT_TRUE(WaitUntil([&] { return held.load(); }));
+    for (int id :
+         {IDC_DRIVE_LIST, IDC_DRIVE_FORMAT_144M, IDC_DRIVE_FORMAT_12M, IDC_DRIVE_FORMAT_720K, IDC_DRIVE_MAKE_BOOTABLE,
+          IDC_DRIVE_DOS622, IDC_DRIVE_DOS71, IDC_DRIVE_COUNT, IDC_DRIVE_QUICK, IDC_DRIVE_START})
+        EXPECT_FALSE(Enabled(dialog, id)) << id;
+    EXPECT_FALSE(Visible(dialog, IDC_DRIVE_START));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    PostMessageW(dialog, WM_COMMAND, IDC_DRIVE_START, 0);
+    // No warning comes: the keyboard cannot start a second format.
+    EXPECT_EQ(WaitForBoxOver(dialog, 500).hwnd, nullptr);
+    release = true;
+    OpenDialog done = WaitForBoxOver(dialog);
+    ASSERT_NE(done.hwnd, nullptr);
+    EXPECT_EQ(done.text, L"Format complete");
+    ASSERT_TRUE(AnswerDialog(done, IDOK));
+    ASSERT_TRUE(WaitUntil([] { return !FormatRunning(); }));
+    EXPECT_EQ(WaitForBoxOver(dialog, 300).hwnd, nullptr);
+    CloseDialog(dialog);
+}
+
 TEST_F(FormatDialogTest, FormattingAnotherDriveLeavesTheListAlone) {
     OpenWindow();
     const DriveRecord second = AttachBlankDrive("second.img", 4 * kSlotSectors);
