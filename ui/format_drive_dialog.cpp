@@ -49,10 +49,10 @@ INT_PTR CALLBACK FormatDriveDialog::DialogProc(HWND dialog, UINT message, WPARAM
         reinterpret_cast<FormatDriveDialog*>(lParam)->hwnd_ = dialog;
     }
     auto* self = reinterpret_cast<FormatDriveDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    return self ? self->Handle(message, wParam, lParam) : FALSE;
+    return self ? self->Handle(message, wParam) : FALSE;
 }
 
-INT_PTR FormatDriveDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR FormatDriveDialog::Handle(UINT message, WPARAM wParam) {
     switch (message) {
         case WM_INITDIALOG: OnInit(); return TRUE;
         case WM_TIMER:
@@ -75,7 +75,7 @@ INT_PTR FormatDriveDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 default: return FALSE;
             }
         case WM_DESTROY: hwnd_ = nullptr; return FALSE;
-        default: (void)lParam; return FALSE;
+        default: return FALSE;
     }
 }
 

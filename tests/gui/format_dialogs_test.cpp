@@ -197,8 +197,8 @@ void SaveScreenshot(HWND window, const char* name) {
     std::printf("screenshot: %s\n", fs::absolute(path).generic_u8string().c_str());
 }
 
-// Something to do on the window's thread at the moment the format worker moves the progress bar
-// to a given position: the worker waits in its window call meanwhile, so the format is held
+// Something to do on the window's thread once the format worker has moved the progress bar to a
+// given position: the worker waits in its window call meanwhile, so the format is held
 // between two blocks for as long as the action takes.
 struct ProgressWatch {
     HWND bar = nullptr;
@@ -209,7 +209,7 @@ struct ProgressWatch {
 ProgressWatch* progressWatch = nullptr;
 
 LRESULT CALLBACK WatchProgress(int code, WPARAM wParam, LPARAM lParam) {
-    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    const auto* message = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
     ProgressWatch* watch = progressWatch;
     if (code == HC_ACTION && watch && !watch->fired && message->hwnd == watch->bar && message->message == PBM_SETPOS &&
         message->wParam == watch->position) {
@@ -314,7 +314,7 @@ protected:
         watch_.action = std::move(action);
         watch_.fired = false;
         progressWatch = &watch_;
-        hook_ = SetWindowsHookExW(WH_CALLWNDPROC, WatchProgress, nullptr, GetWindowThreadProcessId(frame, nullptr));
+        hook_ = SetWindowsHookExW(WH_CALLWNDPROCRET, WatchProgress, nullptr, GetWindowThreadProcessId(frame, nullptr));
         ASSERT_NE(hook_, nullptr);
     }
 
@@ -444,6 +444,12 @@ TEST_F(FormatDialogTest, WithNothingStoredTheDefaultsApply) {
     EXPECT_TRUE(Checked(dialog, IDC_DRIVE_DOS622));
     EXPECT_FALSE(Enabled(dialog, IDC_DRIVE_DOS622));
     EXPECT_FALSE(Checked(dialog, IDC_DRIVE_QUICK));
+    // Centred over the main window.
+    RECT owner = {}, own = {};
+    GetWindowRect(frame, &owner);
+    GetWindowRect(dialog, &own);
+    EXPECT_NEAR((own.left + own.right) / 2, (owner.left + owner.right) / 2, 1);
+    EXPECT_NEAR((own.top + own.bottom) / 2, (owner.top + owner.bottom) / 2, 1);
     // The default of 100 blocks, reduced to the 12 that the test drive holds.
     EXPECT_EQ(Text(dialog, IDC_DRIVE_COUNT), L"12");
     EXPECT_EQ(ComboItems(dialog), Numbers(1, 12));
