@@ -2,8 +2,6 @@
 // worker, following its progress and cancelling it.
 #include "ui/format_drive_dialog.h"
 
-#include <commctrl.h>
-
 #include "app/app_module.h"
 #include "app/message_box.h"
 #include "app/texts.h"
