@@ -19,7 +19,8 @@
 #include "disk/attached_images.h"
 #include "disk/image_drive.h"
 #include "disk/pc_file.h"
-#include "png_file.h"
+#include "screenshot.h"
+#include "support/image_format_host.h"
 #include "ui/job_threads.h"
 #include "ui/program_core.h"
 #include "ui/resource.h"
@@ -27,7 +28,6 @@
 namespace {
 namespace fs = std::filesystem;
 
-const char kArtifacts[] = "../../artifacts";
 const wchar_t kAlarm[] = L"Alarm: Format will delete all the data!!!   \n Ensure to format?";
 
 std::wstring CountLabel(int maximum) {
@@ -160,43 +160,6 @@ std::string Sector(const std::string& image, uint32_t s) {
     return image.substr(static_cast<size_t>(s) * kSectorSize, kSectorSize);
 }
 
-// The screen under a window as pixels; fails the test when it is blank.
-void SaveScreenshot(HWND window, const char* name) {
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits),
-                                 static_cast<const uint32_t*>(bits) + static_cast<size_t>(width) * height);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    std::set<uint32_t> colours;
-    for (uint32_t& p : pixels) {
-        p &= 0x00FFFFFF;
-        colours.insert(p);
-    }
-    // A drawn dialog has text, frames and shades; a blank area has one colour.
-    EXPECT_GT(colours.size(), 4u) << name;
-    fs::create_directories(kArtifacts);
-    const std::string path = std::string(kArtifacts) + "/" + name;
-    EXPECT_TRUE(WritePng(path, width, height, pixels));
-    std::printf("screenshot: %s\n", fs::absolute(path).generic_u8string().c_str());
-}
-
 // Something to do on the window's thread once the format worker has moved the progress bar to a
 // given position: the worker waits in its window call meanwhile, so the format is held
 // between two blocks for as long as the action takes.
@@ -224,6 +187,7 @@ protected:
     // A test that failed during a format leaves no worker behind for the next one: the format
     // is cancelled and its boxes are answered.
     void TearDown() override {
+        formatReleased_ = true;
         if (FormatRunning()) {
             Program().blocks.cancelRequested.store(1);
             WaitUntil(
@@ -318,21 +282,30 @@ protected:
         ASSERT_NE(hook_, nullptr);
     }
 
+    // Holds the format once its progress bar reaches position, with the window's thread still
+    // answering messages, until formatReleased_ is set; formatHeld_ tells that it is held.
+    void HoldFormatAt(HWND dialog, WPARAM position) {
+        formatHeld_ = false;
+        formatReleased_ = false;
+        WatchProgressOf(dialog, position, [this] {
+            formatHeld_ = true;
+            while (!formatReleased_) {
+                MSG message;
+                while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                    TranslateMessage(&message);
+                    DispatchMessageW(&message);
+                }
+                Sleep(10);
+            }
+        });
+    }
+    std::atomic<bool> formatHeld_{false};
+    std::atomic<bool> formatReleased_{false};
+
     // The drive image as the job core's own whole-drive format leaves it, from the drive as it is now.
     std::string ReferenceFormat(uint32_t count, int format, int quick, int dos) {
         CopyFileOver(drivePath, referencePath);
-        struct Host : DriveFormatHost {
-            Host(SectorAccess& s, const std::wstring& p) : sectors(s), path(p) {}
-            bool OpenDrive() override {
-                auto opened = ImageDrive::Open(path);
-                if (!opened) return false;
-                sectors.AttachDrive(std::move(opened));
-                return true;
-            }
-            void CloseDrive() override { sectors.CloseDrive(); }
-            SectorAccess& sectors;
-            std::wstring path;
-        } host(sectors, Wide(referencePath));
+        ImageFormatHost host(sectors, Wide(referencePath));
         EXPECT_EQ(referenceBlocks.FormatDrive(host, count, format, quick, dos), 0);
         return FileBytes(referencePath);
     }
@@ -729,21 +702,10 @@ TEST_F(FormatDialogTest, StartOrEnterDuringAFormatStartsNoSecondOne) {
     OpenWindow();
     HWND dialog = OpenFormatDialog();
     ASSERT_NE(dialog, nullptr);
-    std::atomic<bool> held{false}, release{false};
-    WatchProgressOf(dialog, 1, [&] {
-        held = true;
-        while (!release) {
-            MSG message;
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
-            }
-            Sleep(10);
-        }
-    });
+    HoldFormatAt(dialog, 1);
     Click(dialog, IDC_DRIVE_QUICK);
     StartFormat(dialog, L"2");
-    ASSERT_TRUE(WaitUntil([&] { return held.load(); }));
+    ASSERT_TRUE(WaitUntil([&] { return formatHeld_.load(); }));
     for (int id :
          {IDC_DRIVE_LIST, IDC_DRIVE_FORMAT_144M, IDC_DRIVE_FORMAT_12M, IDC_DRIVE_FORMAT_720K, IDC_DRIVE_MAKE_BOOTABLE,
           IDC_DRIVE_DOS622, IDC_DRIVE_DOS71, IDC_DRIVE_COUNT, IDC_DRIVE_QUICK, IDC_DRIVE_START})
@@ -753,7 +715,7 @@ TEST_F(FormatDialogTest, StartOrEnterDuringAFormatStartsNoSecondOne) {
     PostMessageW(dialog, WM_COMMAND, IDC_DRIVE_START, 0);
     // No warning comes: the keyboard cannot start a second format.
     EXPECT_EQ(WaitForBoxOver(dialog, 500).hwnd, nullptr);
-    release = true;
+    formatReleased_ = true;
     OpenDialog done = WaitForBoxOver(dialog);
     ASSERT_NE(done.hwnd, nullptr);
     EXPECT_EQ(done.text, L"Format complete");
@@ -897,32 +859,17 @@ TEST_F(FormatDialogTest, ScreenshotsOfBothDialogsIdleAndWhileFormatting) {
     SetCursorPos(1000, 740);
     HWND dialog = OpenFormatDialog();
     ASSERT_NE(dialog, nullptr);
-    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Sleep(500);
     SaveScreenshot(dialog, "format-drive-dialog.png");
 
     // The format is held after its second block of five while the picture is taken.
-    std::atomic<bool> held{false}, release{false};
-    WatchProgressOf(dialog, 2, [&] {
-        held = true;
-        while (!release) {
-            MSG message;
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
-            }
-            Sleep(10);
-        }
-    });
+    HoldFormatAt(dialog, 2);
     Click(dialog, IDC_DRIVE_QUICK);
     StartFormat(dialog, L"5");
-    ASSERT_TRUE(WaitUntil([&] { return held.load(); }));
-    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-    Sleep(500);
+    ASSERT_TRUE(WaitUntil([&] { return formatHeld_.load(); }));
     EXPECT_EQ(WindowTextOf(dialog), L"Format [" + drive.driveName + L"] - 2/5");
     EXPECT_TRUE(Visible(dialog, IDC_DRIVE_PROGRESS));
     SaveScreenshot(dialog, "format-drive-dialog-formatting.png");
-    release = true;
+    formatReleased_ = true;
     OpenDialog done = WaitForBoxOver(dialog);
     ASSERT_NE(done.hwnd, nullptr);
     ASSERT_TRUE(AnswerDialog(done, IDOK));
@@ -933,8 +880,6 @@ TEST_F(FormatDialogTest, ScreenshotsOfBothDialogsIdleAndWhileFormatting) {
     SelectRows(list, {1});
     HWND blocks = OpenBlockDialog(ID_BLOCK_FORMAT);
     ASSERT_NE(blocks, nullptr);
-    RedrawWindow(blocks, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Sleep(500);
     SaveScreenshot(blocks, "format-block-dialog.png");
     PostMessageW(blocks, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(blocks); }));

@@ -10,6 +10,7 @@
 #include "disk/attached_images.h"
 #include "disk/image_drive.h"
 #include "disk/pc_file.h"
+#include "support/image_format_host.h"
 #include "ui/program_core.h"
 #include "ui/resource.h"
 
@@ -33,26 +34,7 @@ protected:
         record.imagePath = Wide(path);
         record.lastSector = blocks * kSlotSectors;
         reference.list.rows.clear();
-        struct Host : DriveFormatHost {
-            Host(SectorAccess& s, const std::wstring& p) : sectors(s), path(p) {}
-            bool OpenDrive() override {
-                auto opened = ImageDrive::Open(path);
-                if (!opened) return false;
-                sectors.AttachDrive(std::move(opened));
-                return true;
-            }
-            void CloseDrive() override { sectors.CloseDrive(); }
-            void BeginProgress(uint32_t) override {}
-            void ShowProgress(uint32_t, uint32_t) override {}
-            void EndProgress() override {}
-            void SetIgnoreDeviceChanges(bool) override {}
-            void RestartDevice() override {}
-            bool FindDriveAgain() override { return true; }
-            void ReselectDrive() override {}
-            void Inform(const std::wstring&) override {}
-            SectorAccess& sectors;
-            std::wstring path;
-        } host(sectors, Wide(path));
+        ImageFormatHost host(sectors, Wide(path));
         EXPECT_EQ(referenceBlocks.FormatDrive(host, blocks, Format720K, 1, DosNone), 0);
         return path;
     }

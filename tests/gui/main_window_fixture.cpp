@@ -10,12 +10,12 @@
 #include <mutex>
 
 #include "app/image_drives.h"
-#include "blocks/drive_format.h"
 #include "blocks/local_time.h"
 #include "disk/attached_images.h"
 #include "disk/image_drive.h"
 #include "disk/pc_file.h"
 #include "disk/wide_path.h"
+#include "support/image_format_host.h"
 #include "ui/explorer.h"
 #include "ui/job_threads.h"
 #include "ui/main_frame.h"
@@ -32,31 +32,6 @@ bool RecordStart(const std::wstring& commandLine) {
     explorerStarts.push_back(commandLine);
     return true;
 }
-
-// Opens the drive image for a whole-drive format, as the format dialog's drive would be.
-class ImageFormatHost : public DriveFormatHost {
-public:
-    ImageFormatHost(SectorAccess& sectors, const std::wstring& path) : sectors_(sectors), path_(path) {}
-    bool OpenDrive() override {
-        std::unique_ptr<ImageDrive> drive = ImageDrive::Open(path_);
-        if (!drive) return false;
-        sectors_.AttachDrive(std::move(drive));
-        return true;
-    }
-    void CloseDrive() override { sectors_.CloseDrive(); }
-    void BeginProgress(uint32_t) override {}
-    void ShowProgress(uint32_t, uint32_t) override {}
-    void EndProgress() override {}
-    void SetIgnoreDeviceChanges(bool) override {}
-    void RestartDevice() override {}
-    bool FindDriveAgain() override { return true; }
-    void ReselectDrive() override {}
-    void Inform(const std::wstring&) override {}
-
-private:
-    SectorAccess& sectors_;
-    std::wstring path_;
-};
 
 void SetPath(wchar_t (&field)[kPathChars], const std::string& path) {
     std::wstring wide = WideFromUtf8(path);

@@ -3,24 +3,24 @@
 // the program's block manager, the path rules with their warnings and system error texts, the
 // folder browser, the web buttons (Explorer starts recorded instead of made), and pictures of
 // both dialogs under the build tree's artifacts/.
+#include <windows.h>
+
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <objbase.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <atomic>
 #include <cwchar>
 #include <cwctype>
-#include <filesystem>
 #include <mutex>
-#include <set>
 #include <thread>
 #include <vector>
 
 #include "blocks/block_manager.h"
 #include "disk/wide_path.h"
 #include "main_window_fixture.h"
-#include "png_file.h"
+#include "screenshot.h"
 #include "support/temp_dir.h"
 #include "tests/settings/test_store.h"
 #include "ui/about_dialog.h"
@@ -31,10 +31,6 @@
 #include "window_probe.h"
 
 namespace {
-namespace fs = std::filesystem;
-
-// Relative to the test's working folder, the build folder of tests/gui.
-const char kArtifacts[] = "../../artifacts";
 const wchar_t kAppTitle[] = L"[Tanvale] Slotwise";
 const RECT kOwnerRect = {120, 60, 120 + 700, 60 + 600};
 
@@ -108,6 +104,28 @@ HWND WaitForOwnedDialog(HWND owner, int timeoutMs = 10000) {
     return search.found;
 }
 
+// The name of the folder selected in the folder browser's tree; empty while it has none.
+std::wstring SelectedFolderName(HWND browser) {
+    HWND tree = FindWindowExW(browser, nullptr, WC_TREEVIEWW, nullptr);
+    if (!tree) return std::wstring();
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (!item) return std::wstring();
+    wchar_t text[MAX_PATH] = {};
+    TVITEMW entry = {};
+    entry.mask = TVIF_TEXT;
+    entry.hItem = item;
+    entry.pszText = text;
+    entry.cchTextMax = MAX_PATH;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&entry));
+    return text;
+}
+
+// The browser has gone to the folder it starts on, which Wine may do a moment after it shows.
+bool WaitForBrowserAt(HWND browser, const std::wstring& path) {
+    const std::wstring leaf = path.substr(path.find_last_of(L'\\') + 1);
+    return WaitUntil([&] { return _wcsicmp(SelectedFolderName(browser).c_str(), leaf.c_str()) == 0; });
+}
+
 struct TextSearch {
     std::wstring wanted;
     bool found = false;
@@ -124,49 +142,6 @@ bool HasChildWithText(HWND window, const std::wstring& text) {
     TextSearch search{text};
     EnumChildWindows(window, FindChildText, reinterpret_cast<LPARAM>(&search));
     return search.found;
-}
-
-// The screen under a window's rectangle as 0x00RRGGBB pixels, top row first.
-std::vector<uint32_t> CaptureWindow(HWND window, int* width, int* height) {
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    *width = rect.right - rect.left;
-    *height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = *width;
-    info.bmiHeader.biHeight = -*height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, *width, *height, screen, rect.left, rect.top, SRCCOPY);
-    const auto* first = static_cast<const uint32_t*>(bits);
-    std::vector<uint32_t> pixels(first, first + static_cast<size_t>(*width) * *height);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    for (uint32_t& p : pixels)
-        p &= 0x00FFFFFF;
-    return pixels;
-}
-
-void SaveScreenshot(HWND window, const char* name) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-    Sleep(500);
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels = CaptureWindow(window, &width, &height);
-    // A dialog drawn with its frame, texts and buttons has several colours; a blank screen one.
-    EXPECT_GT(std::set<uint32_t>(pixels.begin(), pixels.end()).size(), 4u);
-    fs::create_directories(kArtifacts);
-    const std::string path = std::string(kArtifacts) + "/" + name;
-    EXPECT_TRUE(WritePng(path, width, height, pixels));
-    std::printf("screenshot: %s\n", fs::absolute(path).generic_u8string().c_str());
 }
 
 // One modal dialog run on a thread of its own over a plain owner window made there, as the main
@@ -532,6 +507,7 @@ TEST_F(SettingsDialogTest, TheBrowserStartsOnTheStoredDirectoryNotOnTheTypedText
     PostMessageW(dialog, WM_COMMAND, IDC_BACKUP_BROWSE, 0);
     HWND browser = WaitForOwnedDialog(dialog);
     ASSERT_TRUE(browser);
+    ASSERT_TRUE(WaitForBrowserAt(browser, backup)) << SelectedFolderName(browser);
     // Taking the browser's selection as it opened puts the stored directory back into the box.
     PostMessageW(browser, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(browser); }));
@@ -547,6 +523,7 @@ TEST_F(SettingsDialogTest, AFolderPickedInTheBrowserIsTypedInAndStoredOnOk) {
     PostMessageW(dialog, WM_COMMAND, IDC_UPLOAD_BROWSE, 0);
     HWND browser = WaitForOwnedDialog(dialog);
     ASSERT_TRUE(browser);
+    ASSERT_TRUE(WaitForBrowserAt(browser, upload)) << SelectedFolderName(browser);
     // The user walks the tree to the folder; the browser's own message goes there directly.
     SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(picked.c_str()));
     PostMessageW(browser, WM_COMMAND, IDOK, 0);

@@ -5,30 +5,14 @@
 #include <filesystem>
 #include <fstream>
 
-#include "blocks/drive_format.h"
 #include "disk/image_drive.h"
 #include "disk/pc_file.h"
 #include "disk/system_error.h"
 #include "disk/wide_path.h"
 #include "jobs/format_worker.h"
+#include "support/image_format_host.h"
 
 namespace {
-// Opens the drive image for a whole-drive format, as the format dialog's drive would be.
-class ImageFormatHost : public DriveFormatHost {
-public:
-    ImageFormatHost(SectorAccess& sectors, const std::wstring& path) : sectors_(sectors), path_(path) {}
-    bool OpenDrive() override {
-        std::unique_ptr<ImageDrive> drive = ImageDrive::Open(path_);
-        if (!drive) return false;
-        sectors_.AttachDrive(std::move(drive));
-        return true;
-    }
-    void CloseDrive() override { sectors_.CloseDrive(); }
-
-private:
-    SectorAccess& sectors_;
-    std::wstring path_;
-};
 
 void SetPath(wchar_t (&field)[kPathChars], const std::string& path) {
     std::wstring wide = WideFromUtf8(path);
