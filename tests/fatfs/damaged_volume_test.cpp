@@ -3,63 +3,14 @@
 // which the drive here records.
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
 #include "engine_fixture.h"
-#include "memory_drive.h"
 
 namespace {
 
 constexpr uint64_t kSlotBytes = 3072 * 512;
 
-class DamagedVolumeTest : public EngineTest {
-protected:
-    MemoryDrive* drive = nullptr;
-
-    // Moves the volume built in the block image onto a drive and mounts it from there.
-    FsStatus MoveToDrive() {
-        auto owned = std::make_unique<MemoryDrive>(image());
-        drive = owned.get();
-        sectors.AttachDrive(std::move(owned));
-        return engine.fsMount();
-    }
-
-    uint8_t* disk() { return drive->data(); }
-
-    void TearDown() override {
-        if (drive != nullptr) {
-            EXPECT_LE(drive->highestByteTouched, kSlotBytes);
-        }
-    }
-
-    // A FAT12-style boot sector with the given fields; everything else zero.
-    void BootSector(uint8_t* sector,
-                    uint8_t perCluster,
-                    uint16_t reserved,
-                    uint8_t fats,
-                    uint16_t rootEntries,
-                    uint32_t total,
-                    uint32_t fatSectors) {
-        std::memset(sector, 0, 512);
-        sector[0] = 0xEB;
-        sector[2] = 0x90;
-        sector[13] = perCluster;
-        PutLe16(sector + 14, reserved);
-        sector[16] = fats;
-        PutLe16(sector + 17, rootEntries);
-        if (total <= 0xFFFF) {
-            PutLe16(sector + 19, static_cast<uint16_t>(total));
-        } else {
-            PutLe32(sector + 32, total);
-        }
-        sector[21] = 0xF0;
-        if (fatSectors <= 0xFFFF) {
-            PutLe16(sector + 22, static_cast<uint16_t>(fatSectors));
-        } else {
-            PutLe32(sector + 36, fatSectors);
-        }
-    }
-};
+class DamagedVolumeTest : public EngineTest {};
 
 TEST_F(DamagedVolumeTest, AFileChainThatLoopsEndsEveryWalk) {
     Format(Floppy::k144);
@@ -155,7 +106,7 @@ TEST_F(DamagedVolumeTest, AFirstClusterOutsideTheVolumeHoldsNoData) {
 }
 
 TEST_F(DamagedVolumeTest, AHugeClusterCountIsBoundedByTheFatsSize) {
-    BootSector(image(), 1, 1, 2, 224, 0xFFFFFFFF, 9);  // FAT32 by count, with a 9-sector FAT
+    PutBootSector(image(), 1, 1, 2, 224, 0xFFFFFFFF, 9);  // FAT32 by count, with a 9-sector FAT
     ASSERT_EQ(MoveToDrive(), FS_OK);
     EXPECT_EQ(engine.fatType(), 3);
     DiskInfo info{};
@@ -166,7 +117,7 @@ TEST_F(DamagedVolumeTest, AHugeClusterCountIsBoundedByTheFatsSize) {
 }
 
 TEST_F(DamagedVolumeTest, AFat16WhoseFatIsTooSmallFailsItsScans) {
-    BootSector(image(), 1, 1, 2, 224, 60000, 9);
+    PutBootSector(image(), 1, 1, 2, 224, 60000, 9);
     ASSERT_EQ(MoveToDrive(), FS_OK);
     EXPECT_EQ(engine.fatType(), 2);
     DiskInfo info{};
@@ -180,7 +131,7 @@ TEST_F(DamagedVolumeTest, AFat16WhoseFatIsTooSmallFailsItsScans) {
 }
 
 TEST_F(DamagedVolumeTest, AFat12FatLongerThanTwelveSectorsWorks) {
-    BootSector(image(), 1, 1, 2, 224, 1 + 40 + 14 + 2000, 20);
+    PutBootSector(image(), 1, 1, 2, 224, 1 + 40 + 14 + 2000, 20);
     image()[512] = 0xF0;
     image()[513] = image()[514] = 0xFF;
     std::memcpy(image() + 21 * 512, image() + 512, 3);
@@ -195,11 +146,11 @@ TEST_F(DamagedVolumeTest, AFat12FatLongerThanTwelveSectorsWorks) {
 }
 
 TEST_F(DamagedVolumeTest, ZeroSectorsPerClusterOrANegativeDataAreaIsNoVolume) {
-    BootSector(image(), 0, 1, 2, 224, 2880, 9);
+    PutBootSector(image(), 0, 1, 2, 224, 2880, 9);
     ASSERT_EQ(MoveToDrive(), FS_NO_VOLUME);
-    BootSector(disk(), 1, 4000, 2, 224, 2880, 9);  // more reserved sectors than sectors
+    PutBootSector(disk(), 1, 4000, 2, 224, 2880, 9);  // more reserved sectors than sectors
     EXPECT_EQ(engine.fsMount(), FS_NO_VOLUME);
-    BootSector(disk(), 1, 1, 2, 224, 30, 9);  // FATs and root larger than the volume
+    PutBootSector(disk(), 1, 1, 2, 224, 30, 9);  // FATs and root larger than the volume
     EXPECT_EQ(engine.fsMount(), FS_NO_VOLUME);
     EXPECT_EQ(engine.fatType(), 0);
 }
@@ -213,7 +164,7 @@ TEST_F(DamagedVolumeTest, APartitionStartOutsideTheSlotIsAReadError) {
 }
 
 TEST_F(DamagedVolumeTest, ARootAreaBeyondTheSlotIsAReadError) {
-    BootSector(image(), 1, 3100, 2, 224, 3100 + 18 + 14 + 2000, 9);
+    PutBootSector(image(), 1, 3100, 2, 224, 3100 + 18 + 14 + 2000, 9);
     ASSERT_EQ(MoveToDrive(), FS_OK);
     DiskInfo info{};
     EXPECT_EQ(engine.fsDiskQuery(&info), FS_READ_ERROR);
@@ -223,7 +174,7 @@ TEST_F(DamagedVolumeTest, ARootAreaBeyondTheSlotIsAReadError) {
 }
 
 TEST_F(DamagedVolumeTest, ADataAreaBeyondTheSlotIsAWriteError) {
-    BootSector(image(), 1, 1, 2, 0xFFF0, 19 + 4095 + 2000, 9);  // 4095 root sectors
+    PutBootSector(image(), 1, 1, 2, 0xFFF0, 19 + 4095 + 2000, 9);  // 4095 root sectors
     image()[512] = 0xF0;
     image()[513] = image()[514] = 0xFF;
     std::memset(image() + 19 * 512, 0, 512);
@@ -237,7 +188,7 @@ TEST_F(DamagedVolumeTest, ADataAreaBeyondTheSlotIsAWriteError) {
 }
 
 TEST_F(DamagedVolumeTest, ClustersPastTheSlotCannotBeWritten) {
-    BootSector(image(), 1, 1, 2, 224, 33 + 4000, 12);  // 4000 clusters, only 3039 in the slot
+    PutBootSector(image(), 1, 1, 2, 224, 33 + 4000, 12);  // 4000 clusters, only 3039 in the slot
     image()[512] = 0xF0;
     image()[513] = image()[514] = 0xFF;
     std::memset(image() + 25 * 512, 0, 8 * 512);

@@ -79,8 +79,10 @@ TEST_F(DirectoryTest, ATreeWithLongAndShortNamesIsWalkedBackWhole) {
     EXPECT_TRUE(found == expected);
 }
 
-TEST_F(DirectoryTest, NewDirectoriesPointAtThemselvesAndTheirParent) {
-    Format(Floppy::k144);
+// Two sectors per cluster, and a data area of 0xF6 bytes: all of a new directory's cluster is
+// cleared, not just its first sector.
+TEST_F(DirectoryTest, NewDirectoriesAreClearedAndPointAtThemselvesAndTheirParent) {
+    Format(Floppy::k120);
     ASSERT_EQ(MakeDir("\\A"), FS_OK);
     EXPECT_EQ(engine.fsClose(), FS_OK);  // left open as a directory
     ASSERT_EQ(MakeDir("\\A\\B"), FS_OK);
@@ -95,30 +97,7 @@ TEST_F(DirectoryTest, NewDirectoriesPointAtThemselvesAndTheirParent) {
     EXPECT_EQ(Le16(DirEntry(c, 0) + 26), c);
     EXPECT_EQ(Le16(DirEntry(c, 1) + 26), b);
     EXPECT_EQ(Fat12Entry(image(), layout, c), 0xFFFu);
-    EXPECT_EQ(DirEntry(c, 2)[0], 0);
-}
-
-TEST_F(DirectoryTest, ANewDirectoryTakesDatesThroughFileInformation) {
-    Format(Floppy::k144);
-    ASSERT_EQ(MakeDir("\\DATED"), FS_OK);
-    FileInfo info{0xFFFFFFFF,
-                  FatDate(2023, 7, 14),
-                  FatTime(9, 41, 0),
-                  FatDate(2023, 7, 14),
-                  FatTime(9, 41, 0),
-                  FatDate(2023, 7, 15),
-                  0,
-                  0x10};
-    ASSERT_EQ(engine.fsFileInfo(&info, kInfoModify), FS_OK);
-    EXPECT_EQ(Le16(RootEntry(image(), layout, 0) + 24), FatDate(2023, 7, 14));
-    EXPECT_EQ(RootEntry(image(), layout, 0)[11], 0x10);
-}
-
-TEST_F(DirectoryTest, EveryClusterOfANewDirectoryIsCleared) {
-    Format(Floppy::k120);  // two sectors per cluster; the data area holds 0xF6 bytes
-    ASSERT_EQ(MakeDir("\\NEW"), FS_OK);
-    uint8_t* cluster = ClusterAt(image(), layout, engine.openFile().firstCluster);
-    EXPECT_TRUE(std::all_of(cluster + 64, cluster + 1024, [](uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(std::all_of(DirEntry(c, 2), DirEntry(c, 32), [](uint8_t b) { return b == 0; }));
 }
 
 // Two sectors per cluster: the 17th entry goes to the second sector of the same cluster, and
@@ -162,20 +141,6 @@ TEST_F(DirectoryTest, LongNameSetsCrossClusterBoundaries) {
     std::string back;
     ASSERT_EQ(ReadFile("\\SUB\\ANAMET~1.TXT", &back), FS_OK);
     EXPECT_EQ(back, "spans");
-}
-
-TEST_F(DirectoryTest, AFullSubdirectoryWithoutEndMarkerGrowsByAClusterOfZeros) {
-    Format(Floppy::k144);
-    ASSERT_EQ(MakeDir("\\SUB"), FS_OK);
-    const uint32_t sub = engine.openFile().firstCluster;
-    for (int i = 0; i < 14; ++i)
-        ASSERT_EQ(WriteFile("\\SUB\\S" + std::to_string(i), ""), FS_OK);
-    ASSERT_EQ(DirEntry(sub, 15)[0], 'S');
-    ASSERT_EQ(WriteFile("\\SUB\\LAST", ""), FS_OK);
-    std::vector<uint32_t> chain = RawChain(image(), layout, sub);
-    ASSERT_EQ(chain.size(), 2u);
-    EXPECT_EQ(DirEntry(chain[1], 0)[0], 'L');
-    EXPECT_EQ(DirEntry(chain[1], 1)[0], 0);
 }
 
 class LongNamePlacementTest : public DirectoryTest {
@@ -225,16 +190,6 @@ TEST_F(LongNamePlacementTest, ASetGoesOnlyIntoAHoleLargeEnoughForIt) {
     std::vector<ListedEntry> listed = List("\\*", u"\\*");
     EXPECT_EQ(listed[10].longPath, u"\\Two pieces");
     EXPECT_EQ(listed[49].longPath, u"\\Three piece long name.txt");
-}
-
-// The end of the directory is preferred to reusing deleted entries.
-TEST_F(LongNamePlacementTest, NewEntriesGoAfterTheLastWhileThereIsRoom) {
-    Format(Floppy::k144);
-    FillRoot(5);
-    ASSERT_EQ(engine.fsErase("\\R1"), FS_OK);
-    ASSERT_EQ(WriteFile("\\NEW", "n"), FS_OK);
-    EXPECT_EQ(RootEntry(image(), layout, 5)[0], 'N');
-    EXPECT_EQ(RootEntry(image(), layout, 1)[0], 0xE5);
 }
 
 TEST_F(LongNamePlacementTest, ASetThatEndsARootSectorLeavesTheNextSectorTerminated) {

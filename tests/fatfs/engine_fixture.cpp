@@ -1,11 +1,20 @@
 // The engine test fixture's helpers.
 #include "engine_fixture.h"
 
+#include <memory>
+
 void EngineTest::Format(Floppy format, const char* label) {
     sectors.UseImageMode();
     layout = LayoutOf(format);
     BuildFloppy(image(), format, label);
     ASSERT_EQ(engine.fsMount(), FS_OK);
+}
+
+FsStatus EngineTest::MoveToDrive() {
+    auto owned = std::make_unique<MemoryDrive>(image());
+    drive = owned.get();
+    sectors.AttachDrive(std::move(owned));
+    return engine.fsMount();
 }
 
 FsStatus EngineTest::WriteFile(const std::string& path, const std::string& data, const std::u16string& longName) {

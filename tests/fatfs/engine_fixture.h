@@ -10,6 +10,7 @@
 
 #include "disk/sector_access.h"
 #include "fatfs/file_engine.h"
+#include "memory_drive.h"
 #include "test_volume.h"
 
 struct ListedEntry {
@@ -25,10 +26,22 @@ protected:
     FileEngine engine{sectors};
     FloppyLayout layout{};
 
+    MemoryDrive* drive = nullptr;  // set once the volume has moved onto a drive
+
     uint8_t* image() { return sectors.blockImage(); }
+    uint8_t* disk() { return drive->data(); }
+
+    // No drive transfer may reach past the slot, whatever the volume holds.
+    void TearDown() override {
+        if (drive != nullptr) {
+            EXPECT_LE(drive->highestByteTouched, 3072u * 512);
+        }
+    }
 
     // Builds the floppy in image mode and mounts it.
     void Format(Floppy format, const char* label = nullptr);
+    // Moves the volume built in the block image onto a drive held in memory and mounts it there.
+    FsStatus MoveToDrive();
 
     // fsCreate (with the long name, if any), fsWriteBytes of everything, fsClose.
     FsStatus WriteFile(const std::string& path, const std::string& data, const std::u16string& longName = u"");

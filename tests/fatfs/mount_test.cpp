@@ -2,10 +2,8 @@
 // FAT32 volumes, retried transfers, and every operation before a mount.
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
 #include "engine_fixture.h"
-#include "memory_drive.h"
 
 namespace {
 
@@ -39,27 +37,13 @@ INSTANTIATE_TEST_SUITE_P(Floppies,
                                            FormatCase{Floppy::k120, 1185, 29, 2370},
                                            FormatCase{Floppy::k720, 713, 14, 1426}));
 
-// A boot sector with room for a given number of clusters: 1 sector per cluster, one reserved
-// sector, two FATs of fatSectors, no root entries.
-void WriteBootSector(uint8_t* image, uint32_t clusters, uint32_t fatSectors) {
-    std::memset(image, 0, 512);
-    image[0] = 0xEB;
-    image[2] = 0x90;
-    image[13] = 1;
-    PutLe16(image + 14, 1);
-    image[16] = 2;
-    PutLe16(image + 19, static_cast<uint16_t>(1 + 2 * fatSectors + clusters));
-    image[21] = 0xF8;
-    PutLe16(image + 22, static_cast<uint16_t>(fatSectors));
-}
-
 class MountTest : public EngineTest {};
 
 TEST_F(MountTest, ClusterCountOf4084IsFat12And4085IsFat16) {
-    WriteBootSector(image(), 4084, 12);
+    PutBootSector(image(), 1, 1, 2, 0, 1 + 2 * 12 + 4084, 12);
     ASSERT_EQ(engine.fsMount(), FS_OK);
     EXPECT_EQ(engine.fatType(), 1);
-    WriteBootSector(image(), 4085, 12);
+    PutBootSector(image(), 1, 1, 2, 0, 1 + 2 * 12 + 4085, 12);
     ASSERT_EQ(engine.fsMount(), FS_OK);
     EXPECT_EQ(engine.fatType(), 2);
 }
@@ -141,15 +125,7 @@ TEST_F(MountTest, MountingAgainDropsTheOpenFile) {
 // FAT16: 5000 clusters of one sector, 512 root entries; data from sector 73.
 void BuildFat16(uint8_t* image) {
     std::memset(image, 0, 3072 * 512);
-    image[0] = 0xEB;
-    image[2] = 0x90;
-    image[13] = 1;
-    PutLe16(image + 14, 1);
-    image[16] = 2;
-    PutLe16(image + 17, 512);
-    PutLe16(image + 19, 1 + 40 + 32 + 5000);
-    image[21] = 0xF8;
-    PutLe16(image + 22, 20);
+    PutBootSector(image, 1, 1, 2, 512, 1 + 40 + 32 + 5000, 20);
     for (uint32_t fat : {1u, 21u}) {
         PutLe16(image + fat * 512, 0xFFF8);
         PutLe16(image + fat * 512 + 2, 0xFFFF);
@@ -178,14 +154,8 @@ TEST_F(MountTest, Fat16VolumeStoresChainsInSixteenBitEntries) {
 // sector 1; the data of clusters up to 2494 lies inside the slot.
 void BuildFat32(uint8_t* image) {
     std::memset(image, 0, 3072 * 512);
-    image[0] = 0xEB;
-    image[2] = 0x90;
-    image[13] = 1;
-    PutLe16(image + 14, 32);
-    image[16] = 1;
-    PutLe32(image + 32, 32 + 547 + 70000);
-    image[21] = 0xF8;
-    PutLe32(image + 36, 547);
+    PutBootSector(image, 1, 32, 1, 0, 32 + 547 + 70000, 0);
+    PutLe32(image + 36, 547);  // a FAT32 FAT size has only the 32-bit field
     PutLe32(image + 44, 2);
     PutLe16(image + 48, 1);
     PutLe32(image + 512 + 488, 69999);
@@ -215,21 +185,9 @@ TEST_F(MountTest, Fat32RootIsAChainAndTheInformationSectorKeepsTheCount) {
     EXPECT_EQ(FreeSectors(), 69999u - 20 * 2 - 1);
 }
 
-class DriveMountTest : public EngineTest {
-protected:
-    MemoryDrive* drive = nullptr;
-
-    void AttachFloppy(Floppy format) {
-        layout = LayoutOf(format);
-        BuildFloppy(image(), format);
-        auto owned = std::make_unique<MemoryDrive>(image());
-        drive = owned.get();
-        sectors.AttachDrive(std::move(owned));
-    }
-};
-
-TEST_F(DriveMountTest, ATransferIsTriedThreeTimes) {
-    AttachFloppy(Floppy::k144);
+TEST_F(MountTest, ATransferIsTriedThreeTimes) {
+    Format(Floppy::k144);
+    ASSERT_EQ(MoveToDrive(), FS_OK);
     drive->failReads = 2;
     EXPECT_EQ(engine.fsMount(), FS_OK);
     drive->failReads = 3;
@@ -237,9 +195,9 @@ TEST_F(DriveMountTest, ATransferIsTriedThreeTimes) {
     EXPECT_EQ(engine.fatType(), 0);
 }
 
-TEST_F(DriveMountTest, WritesAreRetriedAndAThirdFailureIsAWriteError) {
-    AttachFloppy(Floppy::k144);
-    ASSERT_EQ(engine.fsMount(), FS_OK);
+TEST_F(MountTest, WritesAreRetriedAndAThirdFailureIsAWriteError) {
+    Format(Floppy::k144);
+    ASSERT_EQ(MoveToDrive(), FS_OK);
     drive->failWrites = 2;
     EXPECT_EQ(WriteFile("\\RETRIED.TXT", "data"), FS_OK);
     drive->failWrites = 3;

@@ -103,23 +103,7 @@ TEST(LongNameRuleTest, LongEntriesOnlyForNamesWithALateDotOrLongWithoutOne) {
     EXPECT_EQ(LongEntryCount(255), 20);
 }
 
-TEST(LongNameRuleTest, ChecksumIsTheRotateAndAddSum) {
-    const char name[] = "LONGNA~1TXT";
-    uint8_t sum = 0;
-    for (int i = 0; i < 11; ++i)
-        sum = static_cast<uint8_t>((sum >> 1) + ((sum & 1) << 7) + name[i]);
-    EXPECT_EQ(ShortNameChecksum(reinterpret_cast<const uint8_t*>(name)), sum);
-    EXPECT_NE(ShortNameChecksum(reinterpret_cast<const uint8_t*>("LONGNA~2TXT")), sum);
-}
-
 class PathTest : public EngineTest {};
-
-TEST_F(PathTest, RootOpensAsADirectoryWithNothingOpen) {
-    Format(Floppy::k144);
-    EXPECT_EQ(engine.fsOpen("\\", u"\\"), FS_IS_DIRECTORY);
-    EXPECT_EQ(engine.fsClose(), FS_NOT_OPEN);
-    EXPECT_EQ(engine.fsOpen("/", u"/"), FS_IS_DIRECTORY);
-}
 
 TEST_F(PathTest, LevelsResolveThroughDirectories) {
     Format(Floppy::k144);

@@ -82,6 +82,31 @@ void BuildFloppy(uint8_t* image, Floppy format, const char* label) {
     std::memset(SectorAt(image, l.totalSectors - 1), 0, kSector);
 }
 
+void PutBootSector(uint8_t* sector,
+                   uint8_t perCluster,
+                   uint16_t reserved,
+                   uint8_t fats,
+                   uint16_t rootEntries,
+                   uint32_t total,
+                   uint32_t fatSectors) {
+    std::memset(sector, 0, kSector);
+    sector[0] = 0xEB;
+    sector[2] = 0x90;
+    sector[13] = perCluster;
+    PutLe16(sector + 14, reserved);
+    sector[16] = fats;
+    PutLe16(sector + 17, rootEntries);
+    if (total <= 0xFFFF)
+        PutLe16(sector + 19, static_cast<uint16_t>(total));
+    else
+        PutLe32(sector + 32, total);
+    sector[21] = 0xF0;
+    if (fatSectors <= 0xFFFF)
+        PutLe16(sector + 22, static_cast<uint16_t>(fatSectors));
+    else
+        PutLe32(sector + 36, fatSectors);
+}
+
 uint8_t* SectorAt(uint8_t* image, uint32_t sector) {
     return image + static_cast<size_t>(sector) * kSector;
 }

@@ -31,6 +31,16 @@ void BuildFloppy(uint8_t* image, Floppy format, const char* label = nullptr);
 uint8_t* SectorAt(uint8_t* image, uint32_t sector);
 uint8_t* ClusterAt(uint8_t* image, const FloppyLayout& layout, uint32_t cluster);
 
+// A boot sector with the given fields (16- or 32-bit total and FAT size as the values need),
+// media F0 and everything else zero.
+void PutBootSector(uint8_t* sector,
+                   uint8_t perCluster,
+                   uint16_t reserved,
+                   uint8_t fats,
+                   uint16_t rootEntries,
+                   uint32_t total,
+                   uint32_t fatSectors);
+
 // FAT12 entries of the first (copy 0) or second FAT copy.
 uint32_t Fat12Entry(const uint8_t* image, const FloppyLayout& layout, uint32_t cluster, int copy = 0);
 void SetFat12Entry(uint8_t* image, const FloppyLayout& layout, uint32_t cluster, uint32_t value);  // both copies
