@@ -19,22 +19,22 @@ TEST(DriveListLine, GigabyteStickAsTheFormatDialogShowsIt) {
     EXPECT_EQ(DriveListLine(Stick(1, L"E:")), L"E: (1.88 G) 1 USB FlashDisk USB Device");
 }
 
-TEST(DriveListLine, CapacityIsLastSectorTimes512WithTheUnitChosenAboveOneGiB) {
-    EXPECT_EQ(DriveCapacityText(131071), L"(64.00 MB)");     // a 64 MiB image: 67,108,352 bytes
-    EXPECT_EQ(DriveCapacityText(2097152), L"(1024.00 MB)");  // exactly 1 GiB is still MB
-    EXPECT_EQ(DriveCapacityText(2097153), L"(1.00 G)");      // one sector more is G
-    EXPECT_EQ(DriveCapacityText(3072), L"(1.50 MB)");
-}
-
-TEST(DriveListLine, SticksOfFourGiBAndMoreKeepTheirSize) {
-    EXPECT_EQ(DriveCapacityText(15728639), L"(7.50 G)");  // 8,053,063,168 bytes
-    EXPECT_EQ(DriveCapacityText(0xFFFFFFFFu), L"(2048.00 G)");
-}
-
-TEST(DriveListLine, ImageDriveLine) {
-    DriveRecord r = Stick(1000, L"Y:", 131071);
-    r.deviceName = L"Image demo.img";
-    EXPECT_EQ(DriveListLine(r), L"Y: (64.00 MB) 1000 Image demo.img USB Device");
+// Last sector times 512, in MB up to 1 GiB and in G above it; sticks past 4 GiB keep their size.
+TEST(DriveListLine, CapacityText) {
+    const struct {
+        uint32_t lastSector;
+        const wchar_t* text;
+    } rows[] = {
+        {3072, L"(1.50 MB)"},          {131071, L"(64.00 MB)"},  // a 64 MiB image: 67,108,352 bytes
+        {2097152, L"(1024.00 MB)"},                              // exactly 1 GiB is still MB
+        {2097153, L"(1.00 G)"},                                  // one sector more is G
+        {15728639, L"(7.50 G)"},                                 // 8,053,063,168 bytes
+        {0xFFFFFFFFu, L"(2048.00 G)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.lastSector);
+        EXPECT_EQ(DriveCapacityText(row.lastSector), row.text);
+    }
 }
 
 TEST(DriveListRule, FillsSlotsInOrderAndListsADeviceOnceUnderItsFirstName) {
@@ -56,15 +56,6 @@ TEST(DriveListRule, A27thDriveIsDropped) {
         EXPECT_NE(r.deviceNumber, 99);
 }
 
-TEST(DriveListRule, ClearingEmptiesEverySlot) {
-    DriveList list;
-    AddDriveRecord(list, Stick(1, L"E:"));
-    AddDriveRecord(list, Stick(2, L"F:"));
-    ClearDriveList(list);
-    EXPECT_EQ(CountListedDrives(list), 0);
-    EXPECT_EQ(AddDriveRecord(list, Stick(2, L"F:")), 0);
-}
-
 TEST(FindDrive, MatchesAllFourFields) {
     DriveList list;
     AddDriveRecord(list, Stick(1, L"E:"));
@@ -77,12 +68,13 @@ TEST(FindDrive, MatchesAllFourFields) {
     EXPECT_EQ(FindDrive(list, renamed), -1);
 }
 
-TEST(FindDrive, StaleSlotsAfterTheEndAndEmptyRecordsAreNeverFound) {
+TEST(FindDrive, ClearingEmptiesTheListAndItsStaleSlotsAreNeverFound) {
     DriveList list;
     AddDriveRecord(list, Stick(1, L"E:"));
     AddDriveRecord(list, Stick(2, L"F:"));
     ClearDriveList(list);  // the strings of the old records stay behind
-    AddDriveRecord(list, Stick(1, L"E:"));
+    EXPECT_EQ(CountListedDrives(list), 0);
+    EXPECT_EQ(AddDriveRecord(list, Stick(1, L"E:")), 0);
     // A current drive that was cleared keeps its strings, as the stale slot 1 does.
     DriveRecord cleared = Stick(2, L"F:");
     cleared.deviceNumber = -1;

@@ -4,13 +4,6 @@
 
 #include "disk/wide_path.h"
 
-TEST(SystemError, KeepsTheLastStoredCode) {
-    SetLastSystemError(5);
-    EXPECT_EQ(LastSystemError(), 5u);
-    SetLastSystemError(0x1234);
-    EXPECT_EQ(LastSystemError(), 0x1234u);
-}
-
 TEST(SystemError, UnknownCodeHasNoText) {
     EXPECT_TRUE(SystemErrorText(0x7FFFFF01u).empty());
 }
