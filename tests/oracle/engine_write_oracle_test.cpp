@@ -13,48 +13,45 @@ std::vector<EngineItem> CorpusLeaving(uint32_t spareClusters, uint64_t freeBytes
     return EngineCorpus(clusterBytes, static_cast<size_t>(large));
 }
 
-TEST_P(EngineWriteOracleTest, TreeOnAFreshVolumeIsCleanAndReadsBack) {
+// The corpus, leaving 10 clusters free, judged by every tool and read back by a fresh engine.
+class CorpusWriteTest : public EngineWriteOracleTest {
+protected:
+    void WriteCorpusAndExpectEveryToolAgrees() {
+        std::vector<EngineItem> items = CorpusLeaving(10, ToolFreeBytes(), ClusterBytes());
+        ASSERT_NO_FATAL_FAILURE(Mount());
+
+        ASSERT_NO_FATAL_FAILURE(WriteAll(items));
+        Save();
+
+        ExpectFsckClean(static_cast<uint32_t>(items.size()) + 1, ExpectedClusters(items, ClusterBytes()));
+        ExpectMdirShows(items);
+        ExpectMattribShows(items);
+        ExpectMcopyReads(ExpectedTree(items));
+        ExpectEngineReads(ExpectedTree(items));
+    }
+};
+
+TEST_P(CorpusWriteTest, TreeOnAFreshVolumeIsCleanAndReadsBack) {
     ASSERT_TRUE(MakeVolume(GetParam(), image));
-    std::vector<EngineItem> items = CorpusLeaving(10, ToolFreeBytes(), ClusterBytes());
-    ASSERT_NO_FATAL_FAILURE(Mount());
-
-    ASSERT_NO_FATAL_FAILURE(WriteAll(items));
-    Save();
-
-    ExpectFsckClean(static_cast<uint32_t>(items.size()) + 1, ExpectedClusters(items, ClusterBytes()));
-    ExpectMdirShows(items);
-    ExpectMattribShows(items);
-    ExpectMcopyReads(ExpectedTree(items));
-    ExpectEngineReads(ExpectedTree(items));
+    WriteCorpusAndExpectEveryToolAgrees();
 }
 
 // Free clusters that still hold the bytes of a deleted file: every directory cluster the engine
 // takes must be cleared, or the old bytes read as entries.
-TEST_P(EngineWriteOracleTest, TreeOverDeletedDataIsCleanAndReadsBack) {
+TEST_P(CorpusWriteTest, TreeOverDeletedDataIsCleanAndReadsBack) {
     ASSERT_TRUE(MakeVolume(GetParam(), image));
-    std::filesystem::create_directories(dir.File("junk"));
-    WriteWholeFile(dir.File("junk/JUNK.BIN"), PatternBytes(ToolFreeBytes() - ClusterBytes(), 42));
-    ASSERT_TRUE(CopyInWithMcopy(dir.File("junk"), image));
+    Tree junk;
+    AddFile(&junk, "JUNK.BIN", PatternBytes(ToolFreeBytes() - ClusterBytes(), 42));
+    ASSERT_TRUE(CopyTreeIn(junk, dir.File("junk"), image));
     ASSERT_EQ(RunTool("mdel -i " + ShellQuote(image) + " ::/JUNK.BIN").exitCode, 0);
-    std::vector<EngineItem> items = CorpusLeaving(10, ToolFreeBytes(), ClusterBytes());
-    ASSERT_NO_FATAL_FAILURE(Mount());
-
-    ASSERT_NO_FATAL_FAILURE(WriteAll(items));
-    Save();
-
-    ExpectFsckClean(static_cast<uint32_t>(items.size()) + 1, ExpectedClusters(items, ClusterBytes()));
-    ExpectMdirShows(items);
-    ExpectMcopyReads(ExpectedTree(items));
-    ExpectEngineReads(ExpectedTree(items));
+    WriteCorpusAndExpectEveryToolAgrees();
 }
 
 // The engine adds its tree beside files mcopy wrote, some of it into mcopy's own directories.
 TEST_P(EngineWriteOracleTest, TreeBesideMcopyFilesIsCleanAndReadsBack) {
     ASSERT_TRUE(MakeVolume(GetParam(), image));
     Tree host = ToolCorpus(ClusterBytes());
-    std::filesystem::create_directories(dir.File("corpus"));
-    WriteHostTree(dir.File("corpus"), host, kCorpusMtime);
-    ASSERT_TRUE(CopyInWithMcopy(dir.File("corpus"), image));
+    ASSERT_TRUE(CopyTreeIn(host, dir.File("corpus"), image));
     MdirListing listing = RunMdir(image);
     const MdirEntry* subDir = listing.Find("", "Sub Dir");
     const MdirEntry* many = listing.Find("", "Many Entries");
@@ -164,6 +161,10 @@ TEST_P(EngineWriteOracleTest, FilesFillTheHolesOfAFullRoot) {
     ExpectMcopyReads(expected);
 }
 
+INSTANTIATE_TEST_SUITE_P(Geometries,
+                         CorpusWriteTest,
+                         ::testing::ValuesIn(kGeometries),
+                         [](const ::testing::TestParamInfo<Geometry>& info) { return GeometryName(info.param); });
 INSTANTIATE_TEST_SUITE_P(Geometries,
                          EngineWriteOracleTest,
                          ::testing::ValuesIn(kGeometries),

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "oracle/fat_tools.h"
 
@@ -26,7 +27,9 @@ bool MakeVolume(const Geometry& geometry, const std::string& imagePath) {
     return RunTool(command).exitCode == 0;
 }
 
-bool CopyInWithMcopy(const std::string& hostDir, const std::string& imagePath) {
+bool CopyTreeIn(const Tree& tree, const std::string& hostDir, const std::string& imagePath, long long mtime) {
+    std::filesystem::create_directories(hostDir);
+    WriteHostTree(hostDir, tree, mtime);
     return RunTool("cd " + ShellQuote(hostDir) + " && mcopy -s -m -i " + ShellQuote(imagePath) + " * ::/").exitCode ==
            0;
 }

@@ -27,8 +27,15 @@ inline void PrintTo(const Geometry& geometry, std::ostream* out) {
 // Makes an empty labelled volume; false when the tool failed.
 bool MakeVolume(const Geometry& geometry, const std::string& imagePath);
 
-// Copies every entry of hostDir into the root of the image with `mcopy -s -m`.
-bool CopyInWithMcopy(const std::string& hostDir, const std::string& imagePath);
+// The time mcopy -m gives every corpus file: 2021-06-15 10:20:30 UTC.
+constexpr long long kCorpusMtime = 1623752430;
+
+// Writes the tree below hostDir (created here), every file with the given time, and copies all
+// of it into the root of the image with `mcopy -s -m`.
+bool CopyTreeIn(const Tree& tree,
+                const std::string& hostDir,
+                const std::string& imagePath,
+                long long mtime = kCorpusMtime);
 
 // Host files for mcopy: nested directories, files of 0, 1 and 512 bytes and of several clusters,
 // names with spaces and mixed case, names that get ~1 tails, plain 8.3 names, 5-character names,
@@ -42,6 +49,3 @@ Tree ToolCorpus(uint32_t clusterBytes);
 std::string EngineDisplayName(const std::string& hostName);
 std::string EngineDisplayPath(const std::string& hostPath);
 Tree EngineDisplayTree(const Tree& hostTree);
-
-// The time mcopy -m gives every corpus file: 2021-06-15 10:20:30 UTC.
-constexpr long long kCorpusMtime = 1623752430;
