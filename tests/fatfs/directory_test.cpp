@@ -1,8 +1,7 @@
-// Directories: trees created and walked back as the block copies do, "." and "..", growth of
-// subdirectories sector by sector and cluster by cluster, and where long-name sets may go.
+// Directories: "." and "..", growth of subdirectories sector by sector and cluster by cluster,
+// and where long-name sets may go.
 #include <algorithm>
 #include <cstring>
-#include <map>
 
 #include "engine_fixture.h"
 
@@ -10,35 +9,6 @@ namespace {
 
 class DirectoryTest : public EngineTest {
 protected:
-    // Walks the volume depth-first the way the copy to a PC directory does, collecting each
-    // file's display path and content.
-    void Walk(const std::string& blockPattern,
-              const std::u16string& displayPattern,
-              std::map<std::u16string, std::string>* files,
-              int depth = 0) {
-        ASSERT_LT(depth, 20);
-        for (uint32_t index = 0;; ++index) {
-            engine.SetEnumerationIndex(index);
-            FsStatus status = engine.fsOpen(blockPattern.c_str(), displayPattern.c_str());
-            if (status == FS_NOT_FOUND) return;
-            ASSERT_TRUE(status == FS_OK || status == FS_IS_DIRECTORY) << int(status);
-            std::string shortPath = engine.commandPath();
-            std::u16string longPath = engine.foundLongName();
-            FileInfo info{};
-            ASSERT_EQ(engine.fsFileInfo(&info, kInfoRead), FS_OK);
-            if (info.attribute & 0x10) {
-                if (shortPath.back() == '.') continue;
-                Walk(shortPath + "\\*", longPath + u"\\*", files, depth + 1);
-            } else if (info.attribute != 0x08) {
-                std::string data(info.size + 10, '\0');
-                uint32_t count = static_cast<uint32_t>(data.size());
-                ASSERT_EQ(engine.fsReadBytes(&data[0], &count), FS_OK);
-                data.resize(count);
-                (*files)[longPath] = data;
-            }
-        }
-    }
-
     uint32_t DirCluster(const std::string& path) {
         EXPECT_EQ(engine.fsOpen(path.c_str(), nullptr), FS_IS_DIRECTORY);
         return engine.openFile().firstCluster;
@@ -47,37 +17,6 @@ protected:
     // Entry index within a directory's cluster sequence.
     uint8_t* DirEntry(uint32_t cluster, uint32_t index) { return ClusterAt(image(), layout, cluster) + index * 32; }
 };
-
-TEST_F(DirectoryTest, ATreeWithLongAndShortNamesIsWalkedBackWhole) {
-    Format(Floppy::k144, "FLPPY0");
-    std::map<std::u16string, std::string> expected;
-    ASSERT_EQ(MakeDir("\\PROGRA~1", u"Program Files"), FS_OK);
-    ASSERT_EQ(MakeDir("\\PROGRA~1\\TOOLS"), FS_OK);
-    ASSERT_EQ(MakeDir("\\PROGRA~1\\TOOLS\\DEEPER~1", u"Deeper still"), FS_OK);
-    ASSERT_EQ(MakeDir("\\EMPTY"), FS_OK);
-    struct File {
-        std::string path;
-        std::u16string longName;
-        std::u16string display;
-        size_t size;
-    } files[] = {
-        {"\\README.TXT", u"", u"\\README.TXT", 1},
-        {"\\PROGRA~1\\SETUP.EXE", u"", u"\\Program Files\\SETUP.EXE", 512},
-        {"\\PROGRA~1\\USERMA~1.PDF", u"User manual.pdf", u"\\Program Files\\User manual.pdf", 40000},
-        {"\\PROGRA~1\\TOOLS\\T.BIN", u"", u"\\Program Files\\TOOLS\\T.BIN", 0},
-        {"\\PROGRA~1\\TOOLS\\DEEPER~1\\LEAFFI~1.DAT", u"Leaf file with a longer name.dat",
-         u"\\Program Files\\TOOLS\\Deeper still\\Leaf file with a longer name.dat", 70001},
-    };
-    for (const File& f : files) {
-        std::string data = Pattern(f.size, static_cast<uint32_t>(f.size));
-        ASSERT_EQ(WriteFile(f.path, data, f.longName), FS_OK) << f.path;
-        expected[f.display] = data;
-    }
-    std::map<std::u16string, std::string> found;
-    Walk("\\*", u"\\*", &found);
-    EXPECT_EQ(found.size(), expected.size());
-    EXPECT_TRUE(found == expected);
-}
 
 // Two sectors per cluster, and a data area of 0xF6 bytes: all of a new directory's cluster is
 // cleared, not just its first sector.
@@ -158,19 +97,6 @@ protected:
         }
     }
 };
-
-TEST_F(LongNamePlacementTest, ASetNeverSpillsPastTheRootArea) {
-    Format(Floppy::k144);
-    FillRoot(222);  // two entries left at the end
-    std::vector<uint8_t> dataArea(SectorAt(image(), 33), SectorAt(image(), 34));
-    EXPECT_EQ(WriteFile("\\THREEP~1.TXT", "", u"Three piece long name.txt"), FS_ROOT_FULL);
-    EXPECT_TRUE(std::equal(dataArea.begin(), dataArea.end(), SectorAt(image(), 33)));
-    EXPECT_EQ(RootEntry(image(), layout, 222)[0], 0);
-    // One piece and its short entry still fit.
-    ASSERT_EQ(WriteFile("\\ONEPIE~1", "1", u"One piece"), FS_OK);
-    EXPECT_EQ(List("\\*", u"\\*").back().longPath, u"\\One piece");
-    ExpectRootFilesIntact(222, {});
-}
 
 TEST_F(LongNamePlacementTest, ASetGoesOnlyIntoAHoleLargeEnoughForIt) {
     Format(Floppy::k144);

@@ -1,41 +1,11 @@
-// Mounting: the three floppy formats, partition tables, the FAT type thresholds, FAT16 and
-// FAT32 volumes, retried transfers, and every operation before a mount.
+// Mounting: partition tables, the FAT type thresholds, FAT16 and FAT32 volumes, retried
+// transfers, and every operation before a mount.
 #include <algorithm>
 #include <cstring>
 
 #include "engine_fixture.h"
 
 namespace {
-
-struct FormatCase {
-    Floppy format;
-    uint32_t clusters;
-    uint32_t dataStart;
-    uint32_t dataSectors;
-};
-
-class MountFormatTest : public EngineTest, public ::testing::WithParamInterface<FormatCase> {};
-
-TEST_P(MountFormatTest, MountsAsFat12WithTheFormatsGeometry) {
-    const FormatCase& c = GetParam();
-    Format(c.format);
-    EXPECT_EQ(engine.fatType(), 1);
-    EXPECT_EQ(engine.volume().clusterCount, c.clusters);
-    EXPECT_EQ(engine.volume().dataStart, c.dataStart);
-    EXPECT_EQ(engine.volume().bytesPerSector, 512);
-    EXPECT_TRUE(engine.volume().secondFat);
-    DiskInfo info{};
-    ASSERT_EQ(engine.fsDiskQuery(&info), FS_OK);
-    EXPECT_EQ(info.totalSectors, c.dataSectors);
-    EXPECT_EQ(info.freeSectors, c.dataSectors);
-    EXPECT_EQ(info.fatType, 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(Floppies,
-                         MountFormatTest,
-                         ::testing::Values(FormatCase{Floppy::k144, 2847, 33, 2847},
-                                           FormatCase{Floppy::k120, 1185, 29, 2370},
-                                           FormatCase{Floppy::k720, 713, 14, 1426}));
 
 class MountTest : public EngineTest {};
 
