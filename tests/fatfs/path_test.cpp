@@ -216,26 +216,6 @@ TEST_F(PathTest, FoundNameThatDoesNotFitThePathIsAnOverflow) {
     EXPECT_EQ(std::string(engine.commandPath()), path + "\\AB");
 }
 
-TEST_F(PathTest, LongNamesAreWrittenAndReadBack) {
-    Format(Floppy::k144);
-    ASSERT_EQ(WriteFile("\\LONGNA~1.TXT", "x", u"Long name of a file.txt"), FS_OK);
-    ASSERT_EQ(WriteFile("\\SHORT.TXT", "y", u"SHORT.TXT"), FS_OK);       // the rule writes none
-    ASSERT_EQ(WriteFile("\\AB~1.VER", "z", u"ab.verylongname"), FS_OK);  // neither
-    ASSERT_EQ(MakeDir("\\PROGRA~1", u"Program Files"), FS_OK);
-    // 23 characters: two pieces before the short entry.
-    EXPECT_EQ(RootEntry(image(), layout, 0)[0], 0x42);
-    EXPECT_EQ(RootEntry(image(), layout, 1)[0], 0x01);
-    EXPECT_EQ(RootEntry(image(), layout, 1)[11], 0x0F);
-    EXPECT_EQ(RootEntry(image(), layout, 1)[13], Checksum("LONGNA~1TXT"));
-    std::vector<ListedEntry> listed = List("\\*", u"\\*");
-    ASSERT_EQ(listed.size(), 4u);
-    EXPECT_EQ(listed[0].longPath, u"\\Long name of a file.txt");
-    EXPECT_EQ(listed[0].shortPath, "\\LONGNA~1.TXT");
-    EXPECT_EQ(listed[1].longPath, u"\\SHORT.TXT");
-    EXPECT_EQ(listed[2].longPath, u"\\AB~1.VER");
-    EXPECT_EQ(listed[3].longPath, u"\\Program Files");
-}
-
 TEST_F(PathTest, ALongNameOfTheMaximumLengthReadsBackWhole) {
     Format(Floppy::k144);
     std::u16string longest;
