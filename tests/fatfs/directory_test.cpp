@@ -112,6 +112,9 @@ TEST_F(LongNamePlacementTest, ASetGoesOnlyIntoAHoleLargeEnoughForIt) {
     EXPECT_EQ(WriteFile("\\FOURPI~1.TXT", "", u"A four piece long name, of 40 characters"), FS_ROOT_FULL);
     ASSERT_EQ(WriteFile("\\TWOPIE~1", "2", u"Two pieces"), FS_OK);
     EXPECT_EQ(RootEntry(image(), layout, 11)[0], 'T');
+    // Every root entry is taken now, for files and directories alike.
+    EXPECT_EQ(engine.fsCreate("\\ONEMORE", 0), FS_ROOT_FULL);
+    EXPECT_EQ(engine.fsCreateDir("\\DIR"), FS_ROOT_FULL);
     ExpectRootFilesIntact(224, {10, 11, 50, 51, 52});
     std::vector<ListedEntry> listed = List("\\*", u"\\*");
     EXPECT_EQ(listed[10].longPath, u"\\Two pieces");

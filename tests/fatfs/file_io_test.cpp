@@ -361,17 +361,6 @@ TEST_F(FullVolumeTest, FragmentedFreeSpaceIsUsedRunByRun) {
     EXPECT_EQ(FreeSectors(), 2847u - 20 * 3);
 }
 
-TEST_F(FullVolumeTest, TheRootTakes224EntriesThenReportsRootFull) {
-    Format(Floppy::k144, "FLPPY0");
-    for (int i = 1; i < 224; ++i)
-        ASSERT_EQ(WriteFile("\\N" + std::to_string(i), ""), FS_OK) << i;
-    EXPECT_EQ(engine.fsCreate("\\ONEMORE", 0), FS_ROOT_FULL);
-    EXPECT_EQ(engine.fsCreateDir("\\DIR"), FS_ROOT_FULL);
-    ASSERT_EQ(engine.fsErase("\\N100"), FS_OK);
-    EXPECT_EQ(WriteFile("\\REUSED", "r"), FS_OK);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(RootEntry(image(), layout, 100)), 6), "REUSED");
-}
-
 // Whole sectors go straight between the caller's buffer and the disk, many at a time.
 TEST_F(FileIoTest, WholeSectorsMoveInMultiSectorTransfers) {
     Format(Floppy::k144);
