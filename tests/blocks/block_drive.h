@@ -48,6 +48,13 @@ private:
     std::shared_ptr<DriveLog> log_;
 };
 
+// The three floppy formats with the sectors of their volumes.
+struct FormatSectors {
+    FloppyFormat format;
+    uint32_t sectors;
+};
+inline constexpr FormatSectors kFormatSectors[] = {{Format144M, 2880}, {Format12M, 2400}, {Format720K, 1440}};
+
 // The fixed time the tests run at: 2026-12-05 19:49:29.500.
 LocalTime TestTime();
 

@@ -1,13 +1,13 @@
 // Blocks made by formatting, whole-drive formatting and image writing, cut out of the drive
 // image and judged by fsck.fat and mdir; images made by mkfs.fat written into blocks.
 #include <algorithm>
-#include <functional>
 #include <sstream>
 #include <vector>
 
 #include "app/texts.h"
 #include "blocks/drive_format.h"
 #include "blocks/usage_text.h"
+#include "support/image_format_host.h"
 #include "tests/blocks/block_drive.h"
 #include "tests/blocks/block_tools.h"
 
@@ -52,31 +52,14 @@ protected:
     std::string lastListing;
 };
 
-class OracleHost : public DriveFormatHost {
-public:
-    explicit OracleHost(std::function<void()> open) : open_(std::move(open)) {}
-    bool OpenDrive() override {
-        open_();
-        return true;
-    }
-    void CloseDrive() override {}
-
-private:
-    std::function<void()> open_;
-};
-
 TEST_F(BlocksOracleTest, EveryKindOfFormattedBlockIsSound) {
     MakeDrive(13ull * kSlotSectors + 1);
-    const struct {
-        FloppyFormat format;
-        uint32_t sectors;
-    } formats[] = {{Format144M, 2880}, {Format12M, 2400}, {Format720K, 1440}};
     const struct {
         int quick;
         int dos;
     } kinds[] = {{1, DosNone}, {0, DosNone}, {0, Dos622}, {1, Dos71}};
     uint32_t block = 0;
-    for (const auto& f : formats) {
+    for (const FormatSectors& f : kFormatSectors) {
         for (const auto& k : kinds) {
             ASSERT_EQ(manager.FormatBlock(block, 0, f.format, k.quick, k.dos), BLK_OK);
             ExpectSound(block, f.sectors);
@@ -92,7 +75,7 @@ TEST_F(BlocksOracleTest, EveryKindOfFormattedBlockIsSound) {
 TEST_F(BlocksOracleTest, WholeDriveFormatLeavesSoundBootableBlocks) {
     MakeDrive(4ull * kSlotSectors + 1);
     sectors.CloseDrive();
-    OracleHost host([this] { AttachDrive(); });
+    ImageFormatHost host(sectors, dir.WFile("drive.img"));
     ASSERT_EQ(manager.FormatDrive(host, 4, Format12M, 1, Dos71), BLK_OK);
     for (uint32_t block = 0; block < 4; ++block)
         ExpectSound(block, 2400);

@@ -9,6 +9,7 @@
 #include "blocks/pc_fs.h"
 #include "fatfs/fat_time.h"
 #include "tests/blocks/block_drive.h"
+#include "tests/blocks/test_bytes.h"
 
 // Relative path with '/' separators (UTF-8) to the bytes of a file; directories hold kDirMark.
 using PcTree = std::map<std::string, std::string>;
@@ -25,8 +26,8 @@ inline std::wstring JoinForTest(const std::wstring& dir, const std::wstring& nam
 // do not.
 bool PcKeepsCreationTimes();
 
-// Deterministic bytes, different for every seed.
-std::string TestBytes(size_t size, unsigned seed);
+// The warning for a PC path past the limit, as the user reads it.
+inline constexpr wchar_t kNameTooLong[] = L"File name is too long,create failure";
 
 // The stamp given to entries made by PutFile and PutDirectory unless a test says otherwise.
 constexpr DosStamp kEntryWrite = {FatDate(2021, 6, 15), FatTime(10, 20, 30)};

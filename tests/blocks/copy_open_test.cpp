@@ -15,8 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const wchar_t kNameTooLong[] = L"File name is too long,create failure";
-
 class CopyOpenTest : public CopyTest {
 protected:
     void SetUp() override {
@@ -111,7 +109,7 @@ TEST_F(CopyOpenTest, UnformattedBlockIsRefusedBeforeThePcIsTouched) {
     EXPECT_FALSE(fs::exists(PcRoot("out")));
 }
 
-TEST_F(CopyOpenTest, ClearingEmptiesTheTargetFirstButKeepsDotDirectories) {
+TEST_F(CopyOpenTest, ClearingEmptiesTheTargetFirstButKeepsDotDirectoriesAndIsASetting) {
     FillBlock(1);
     WritePcTree(PcRoot("out"), {{"stale.txt", "old"}, {"Stale Dir/x.txt", "old"}, {".keep/y.txt", "kept"}});
     ASSERT_EQ(manager.CopyBlockToDirectory(WPcRoot("out"), 1), 0);
@@ -120,10 +118,8 @@ TEST_F(CopyOpenTest, ClearingEmptiesTheTargetFirstButKeepsDotDirectories) {
     EXPECT_EQ(tree.count("Stale Dir"), 0u);
     EXPECT_EQ(tree.at(".keep/y.txt"), "kept");
     EXPECT_EQ(tree.at("README.TXT"), TestBytes(100, 1));
-}
 
-TEST_F(CopyOpenTest, WithoutClearingEarlierFilesStay) {
-    FillBlock(1);
+    // Without clearing, earlier files stay.
     manager.dirDelAllFile = 0;
     WritePcTree(PcRoot("out"), {{"stale.txt", "old"}});
     ASSERT_EQ(manager.CopyBlockToDirectory(WPcRoot("out"), 1), 0);

@@ -12,6 +12,7 @@
 #include "oracle/fat_tools.h"
 #include "oracle/host_tree.h"
 #include "oracle/tool_volumes.h"
+#include "tests/blocks/block_tools.h"
 #include "tests/blocks/copy_fixture.h"
 
 namespace fs = std::filesystem;
@@ -50,13 +51,6 @@ protected:
     }
 
     std::string SlotImage(uint32_t block) { return drivePath + "@@" + std::to_string(block * kBlockImageSize); }
-
-    // The block's volume cut out into a file of its own, for fsck.fat, which takes no offset.
-    std::string CutOut(uint32_t block, uint32_t volumeSectors) {
-        std::string cut = dir.File("cut.img");
-        WriteWholeFile(cut, Slot(block, volumeSectors));
-        return cut;
-    }
 };
 
 struct FormatCase {
@@ -74,9 +68,10 @@ TEST_P(CopyOracleSaveTest, SavedBlockIsSoundAndMcopyReadsTheSameFiles) {
     WriteHostTree(PcRoot("in"), corpus, kCorpusMtime);
     ASSERT_EQ(manager.CopyDirectoryToBlock(WPcRoot("in"), 1, 1), 0);
 
-    FsckReport fsck = RunFsck(CutOut(1, GetParam().sectors));
-    EXPECT_EQ(fsck.exitCode, 0) << fsck.output;
-    EXPECT_TRUE(fsck.onlySummary) << fsck.output;
+    // fsck.fat takes no offset: the volume is cut out into a file of its own.
+    ASSERT_TRUE(CutSlot(drivePath, 1, GetParam().sectors, dir.File("cut.img")));
+    FsckReport fsck = RunFsck(dir.File("cut.img"));
+    EXPECT_TRUE(FsckClean(fsck)) << fsck.output;
 
     fs::create_directories(PcRoot("mcopy"));
     ToolResult copied = RunTool("mcopy -s -n -i " + ShellQuote(SlotImage(1)) + " ::/ " + ShellQuote(PcRoot("mcopy")));
@@ -106,9 +101,7 @@ TEST_P(CopyOracleOpenTest, BlockWrittenByTheToolsOpensByteForByte) {
     std::string volume = dir.File("volume.img");
     ASSERT_TRUE(MakeVolume(geometry, volume));
     Tree corpus = ToolCorpus(geometry.sectorsPerCluster * kSectorSize);
-    fs::create_directories(PcRoot("host"));
-    WriteHostTree(PcRoot("host"), corpus);
-    ASSERT_TRUE(CopyInWithMcopy(PcRoot("host"), volume));
+    ASSERT_TRUE(CopyTreeIn(corpus, PcRoot("host"), volume, 0));
     WriteDriveSectors(kSlotSectors, ReadWholeFile(volume));
 
     ASSERT_EQ(manager.CopyBlockToDirectory(WPcRoot("open"), 1), 0);

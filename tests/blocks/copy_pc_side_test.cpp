@@ -23,10 +23,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::wstring> Aliases(const std::vector<std::wstring>& names) {
-    return MakeShortAliases(names);
-}
-
 // --- Short aliases -------------------------------------------------------------------------
 
 TEST(ShortAlias, EightDotThreeNamesNeedNoneInAnyCase) {
@@ -42,19 +38,19 @@ TEST(ShortAlias, EightDotThreeNamesNeedNoneInAnyCase) {
     EXPECT_FALSE(FitsShortName(L"MY FILE"));
     EXPECT_FALSE(FitsShortName(L"A+B.TXT"));
     EXPECT_FALSE(FitsShortName(L"caf\u00e9.txt"));
-    EXPECT_EQ(Aliases({L"readme.txt", L"KEEP.ME"}), (std::vector<std::wstring>{L"", L""}));
+    EXPECT_EQ(MakeShortAliases({L"readme.txt", L"KEEP.ME"}), (std::vector<std::wstring>{L"", L""}));
 }
 
 TEST(ShortAlias, LongNamesAreCutAndCountedUpInNameOrder) {
     std::vector<std::wstring> names = {L"My Document 3.txt", L"My Document 1.txt", L"My Document 2.txt"};
-    EXPECT_EQ(Aliases(names), (std::vector<std::wstring>{L"MYDOCU~3.TXT", L"MYDOCU~1.TXT", L"MYDOCU~2.TXT"}));
+    EXPECT_EQ(MakeShortAliases(names), (std::vector<std::wstring>{L"MYDOCU~3.TXT", L"MYDOCU~1.TXT", L"MYDOCU~2.TXT"}));
 }
 
 TEST(ShortAlias, TenthAliasShortensTheBaseToKeepEightCharacters) {
     std::vector<std::wstring> names;
     for (int i = 0; i < 11; ++i)
         names.push_back(L"Long Name " + std::to_wstring(100 + i) + L".text");
-    std::vector<std::wstring> aliases = Aliases(names);
+    std::vector<std::wstring> aliases = MakeShortAliases(names);
     EXPECT_EQ(aliases[0], L"LONGNA~1.TEX");
     EXPECT_EQ(aliases[8], L"LONGNA~9.TEX");
     EXPECT_EQ(aliases[9], L"LONGN~10.TEX");
@@ -62,20 +58,20 @@ TEST(ShortAlias, TenthAliasShortensTheBaseToKeepEightCharacters) {
 }
 
 TEST(ShortAlias, InvalidCharactersDotsAndSpacesFollowTheWindowsRules) {
-    EXPECT_EQ(Aliases({L"a+b=c[1].txt"}), (std::vector<std::wstring>{L"A_B_C_~1.TXT"}));
-    EXPECT_EQ(Aliases({L".bashrc"}), (std::vector<std::wstring>{L"BASHRC~1"}));
-    EXPECT_EQ(Aliases({L"archive.tar.gz"}), (std::vector<std::wstring>{L"ARCHIV~1.GZ"}));
-    EXPECT_EQ(Aliases({L"x y.html"}), (std::vector<std::wstring>{L"XY~1.HTM"}));
-    EXPECT_EQ(Aliases({L"caf\u00e9 men\u00fc"}), (std::vector<std::wstring>{L"CAF_ME~1"}));
-    EXPECT_EQ(Aliases({L"  .txt"}), (std::vector<std::wstring>{L"_~1.TXT"}));
+    EXPECT_EQ(MakeShortAliases({L"a+b=c[1].txt"}), (std::vector<std::wstring>{L"A_B_C_~1.TXT"}));
+    EXPECT_EQ(MakeShortAliases({L".bashrc"}), (std::vector<std::wstring>{L"BASHRC~1"}));
+    EXPECT_EQ(MakeShortAliases({L"archive.tar.gz"}), (std::vector<std::wstring>{L"ARCHIV~1.GZ"}));
+    EXPECT_EQ(MakeShortAliases({L"x y.html"}), (std::vector<std::wstring>{L"XY~1.HTM"}));
+    EXPECT_EQ(MakeShortAliases({L"caf\u00e9 men\u00fc"}), (std::vector<std::wstring>{L"CAF_ME~1"}));
+    EXPECT_EQ(MakeShortAliases({L"  .txt"}), (std::vector<std::wstring>{L"_~1.TXT"}));
 }
 
 TEST(ShortAlias, AliasesAvoidNamesAlreadyTakenInTheDirectory) {
     // A real file called MYDOCU~1.TXT keeps its name; the long name moves on to ~2.
-    std::vector<std::wstring> aliases = Aliases({L"My Document.txt", L"MYDOCU~1.TXT"});
+    std::vector<std::wstring> aliases = MakeShortAliases({L"My Document.txt", L"MYDOCU~1.TXT"});
     EXPECT_EQ(aliases, (std::vector<std::wstring>{L"MYDOCU~2.TXT", L""}));
     // Names a block cannot tell apart: the second in order gets an alias.
-    EXPECT_EQ(Aliases({L"readme.txt", L"README.TXT"}), (std::vector<std::wstring>{L"README~1.TXT", L""}));
+    EXPECT_EQ(MakeShortAliases({L"readme.txt", L"README.TXT"}), (std::vector<std::wstring>{L"README~1.TXT", L""}));
     EXPECT_EQ(MakeShortAliases({L"Program Files"}, {L"PROGRA~1"}), (std::vector<std::wstring>{L"PROGRA~2"}));
 }
 

@@ -6,6 +6,7 @@
 #include "app/texts.h"
 #include "blocks/block_header.h"
 #include "tests/blocks/block_drive.h"
+#include "tests/blocks/test_bytes.h"
 
 namespace {
 
@@ -26,13 +27,6 @@ protected:
         WriteWholeFile(dir.File(name), bytes);
         return dir.WFile(name);
     }
-
-    static std::string Pattern(size_t size) {
-        std::string bytes(size, '\0');
-        for (size_t i = 0; i < size; ++i)
-            bytes[i] = static_cast<char>('a' + (i * 7 + i / 512) % 26);
-        return bytes;
-    }
 };
 
 TEST_F(ImagesTest, FloppyImageIsWrittenWholeAndListed) {
@@ -48,7 +42,7 @@ TEST_F(ImagesTest, FloppyImageIsWrittenWholeAndListed) {
 }
 
 TEST_F(ImagesTest, ImageOfExactlyOneSlotIsAcceptedAndItsHeaderRestamped) {
-    std::string slot = Pattern(kBlockImageSize);
+    std::string slot = TestBytes(kBlockImageSize, 1);
     frontEnd.answers = {true};
     ASSERT_EQ(manager.WriteImageToBlock(Put("slot.img", slot), 1, 0), BLK_OK);
     ASSERT_EQ(frontEnd.questions.size(), 1u);
@@ -60,25 +54,23 @@ TEST_F(ImagesTest, ImageOfExactlyOneSlotIsAcceptedAndItsHeaderRestamped) {
 }
 
 TEST_F(ImagesTest, ImageLargerThanASlotIsRefusedUnread) {
-    EXPECT_EQ(manager.WriteImageToBlock(Put("big.img", Pattern(kBlockImageSize + 1)), 1, 0), BLK_IMAGE_TOO_LARGE);
+    EXPECT_EQ(manager.WriteImageToBlock(Put("big.img", TestBytes(kBlockImageSize + 1, 1)), 1, 0), BLK_IMAGE_TOO_LARGE);
     EXPECT_TRUE(log->writes.empty());
     EXPECT_TRUE(frontEnd.questions.empty());
 }
 
-TEST_F(ImagesTest, ImageThatIsNotFat12AsksAndNoWritesNothing) {
-    std::wstring path = Put("small.img", Pattern(1000));
-    frontEnd.answers = {false};
+TEST_F(ImagesTest, ImageThatIsNotFat12AsksThenWritesNothingOnNoAndIsPaddedOnYes) {
+    std::string bytes = TestBytes(1000, 1);
+    std::wstring path = Put("small.img", bytes);
+    frontEnd.answers = {false, true};
     EXPECT_EQ(manager.WriteImageToBlock(path, 1, 0), BLK_OK);
     ASSERT_EQ(frontEnd.questions.size(), 1u);
     EXPECT_EQ(frontEnd.questions[0], L"The format of image file is not FAT12 \n write or not?");
     EXPECT_TRUE(log->writes.empty());
     EXPECT_TRUE(frontEnd.cellWrites.empty());
-}
 
-TEST_F(ImagesTest, ImageThatIsNotFat12IsWrittenPaddedWhenTheUserSaysYes) {
-    std::string bytes = Pattern(1000);
-    frontEnd.answers = {true};
-    ASSERT_EQ(manager.WriteImageToBlock(Put("small.img", bytes), 1, 0), BLK_OK);
+    ASSERT_EQ(manager.WriteImageToBlock(path, 1, 0), BLK_OK);
+    EXPECT_EQ(frontEnd.questions.size(), 2u);
     EXPECT_EQ(log->writes.front(), (Transfer{kSlotSectors, 2}));
     EXPECT_EQ(Slot(1, 2), bytes + std::string(24, '\0'));
 }
@@ -89,12 +81,8 @@ TEST_F(ImagesTest, MissingImageIsASystemError) {
 }
 
 TEST_F(ImagesTest, ExportWritesAsManySectorsAsTheFormatHas) {
-    const struct {
-        FloppyFormat format;
-        uint32_t sectors;
-    } cases[] = {{Format144M, 2880}, {Format12M, 2400}, {Format720K, 1440}};
     uint32_t block = 0;
-    for (const auto& c : cases) {
+    for (const FormatSectors& c : kFormatSectors) {
         ASSERT_EQ(manager.FormatBlock(block, 0, c.format, 0, DosNone), BLK_OK);
         std::string name = "export" + std::to_string(block) + ".img";
         ASSERT_EQ(manager.ExportBlockToImage(dir.WFile(name), block), BLK_OK);

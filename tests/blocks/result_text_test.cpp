@@ -7,11 +7,8 @@
 
 namespace {
 
-TEST(ResultText, SuccessShowsNothing) {
+TEST(ResultText, SuccessShowsNothingAndKnownConditionsHaveTheirOwnTexts) {
     EXPECT_EQ(ResultText(0), L"");
-}
-
-TEST(ResultText, KnownConditionsHaveTheirOwnTexts) {
     const std::wstring overCapacity = L"Error: the current floppy disk block is over the biggest capability";
     EXPECT_EQ(ResultText(5), overCapacity);
     EXPECT_EQ(ResultText(258), overCapacity);
