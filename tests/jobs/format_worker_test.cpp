@@ -1,34 +1,24 @@
 // The format worker around whole-drive formatting: a fresh cancel flag per run, the running
 // mark, the result reported, and a cancel after k blocks leaving a drive that lists k blocks.
 #include "jobs/format_worker.h"
-#include "disk/image_drive.h"
+#include "support/image_format_host.h"
 #include "tests/jobs/job_fixture.h"
 
 namespace {
 
-class CountingHost : public DriveFormatHost {
+// The image host, with the worker's state seen at the start, the progress counted, a cancel
+// after a given block and an open that fails to order.
+class CountingHost : public ImageFormatHost {
 public:
     CountingHost(SectorAccess& sectors, BlockManager& blocks, FormatWorker& worker, const std::wstring& path)
-        : sectors_(sectors), blocks_(blocks), worker_(worker), path_(path) {}
+        : ImageFormatHost(sectors, path), blocks_(blocks), worker_(worker) {}
 
-    bool OpenDrive() override {
-        if (openFails) return false;
-        auto drive = ImageDrive::Open(path_);
-        if (!drive) return false;
-        sectors_.AttachDrive(std::move(drive));
-        return true;
-    }
-    void CloseDrive() override { sectors_.CloseDrive(); }
+    bool OpenDrive() override { return !openFails && ImageFormatHost::OpenDrive(); }
     void BeginProgress(uint32_t) override { runningAtStart = worker_.formatRunning.load(); }
     void ShowProgress(uint32_t done, uint32_t) override {
         shown.push_back(done);
         if (cancelAfter != 0 && done == cancelAfter) blocks_.cancelRequested.store(1);
     }
-    void EndProgress() override {}
-    void SetIgnoreDeviceChanges(bool) override {}
-    void RestartDevice() override {}
-    bool FindDriveAgain() override { return true; }
-    void ReselectDrive() override {}
     void Inform(const std::wstring& text) override { informations.push_back(text); }
 
     bool openFails = false;
@@ -38,10 +28,8 @@ public:
     std::vector<std::wstring> informations;
 
 private:
-    SectorAccess& sectors_;
     BlockManager& blocks_;
     FormatWorker& worker_;
-    std::wstring path_;
 };
 
 class FormatWorkerTest : public JobTest {
@@ -65,10 +53,7 @@ TEST_F(FormatWorkerTest, CancelAfterSevenOfTwentyLeavesSevenBlocks) {
     EXPECT_EQ(worker.formatRunning.load(), 0);
 
     ASSERT_EQ(Run(JOB_LIST), 0);
-    EXPECT_EQ(frontEnd.RowCount(), 7);
-    // The header of block 0 records the seven blocks.
-    std::string header = Slot(0).substr(3071 * 512, 512);
-    EXPECT_EQ(header.substr(80, 13), std::string("MAX BLOCK:007"));
+    EXPECT_EQ(frontEnd.RowCount(), 7);  // the count in block 0's header
 }
 
 TEST_F(FormatWorkerTest, EachRunStartsWithAFreshCancelFlag) {

@@ -60,15 +60,4 @@ TEST(JobDirectories, BackupStampIsTheLocalTimeInFourteenDigits) {
     ClearFixedLocalTime();
 }
 
-TEST(JobDirectories, NativeStyleMatchesThePlatform) {
-    DirectoryStyle style = NativeDirectoryStyle();
-#ifdef _WIN32
-    EXPECT_EQ(style.separator, L'\\');
-    EXPECT_TRUE(style.driveLetterLevel);
-#else
-    EXPECT_EQ(style.separator, L'/');
-    EXPECT_FALSE(style.driveLetterLevel);
-#endif
-}
-
 }  // namespace

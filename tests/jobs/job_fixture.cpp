@@ -107,6 +107,21 @@ std::string JobTest::UploadDir(uint32_t block) const {
     return uploadRoot + Sep() + DriveLevel() + Sep() + name;
 }
 
+std::string JobTest::StampedBackupDir() const {
+    return backupRoot + Sep() + "20261205195944" + Sep() + DriveLevel();
+}
+
+bool JobTest::Exists(const std::string& path) {
+    return std::filesystem::exists(std::filesystem::u8path(path));
+}
+
+std::vector<std::wstring> JobTest::Progress() const {
+    std::vector<std::wstring> texts;
+    for (const auto& text : frontEnd.list.statusTexts)
+        if (text != L" ") texts.push_back(text);
+    return texts;
+}
+
 std::string JobTest::Slot(uint32_t block) const {
     std::ifstream in(std::filesystem::u8path(drivePath), std::ios::binary);
     in.seekg(static_cast<std::streamoff>(block) * kBlockImageSize);
@@ -119,14 +134,4 @@ void JobTest::PutFile(const std::string& path, const std::string& bytes) {
     std::filesystem::path p = std::filesystem::u8path(path);
     std::filesystem::create_directories(p.parent_path());
     WriteWholeFile(path, bytes);
-}
-
-std::string JobTest::Pattern(size_t bytes, unsigned seed) {
-    std::string out(bytes, '\0');
-    uint32_t state = seed * 2654435761u + 1;
-    for (char& c : out) {
-        state = state * 1103515245u + 12345u;
-        c = static_cast<char>(state >> 24);
-    }
-    return out;
 }

@@ -16,6 +16,7 @@
 #include "fatfs/file_engine.h"
 #include "jobs/job_runner.h"
 #include "support/temp_dir.h"
+#include "tests/blocks/test_bytes.h"
 #include "tests/jobs/fake_job_frontend.h"
 
 // 2026-12-05 19:59:44.
@@ -37,12 +38,16 @@ protected:
     std::string Sep() const;
     std::string DriveLevel() const;
     std::string UploadDir(uint32_t block) const;
+    // backupRoot/<the fixed time's stamp>/<drive level>, where a backup goes.
+    std::string StampedBackupDir() const;
+    static bool Exists(const std::string& path);
+    // The status texts shown so far, less the idle text.
+    std::vector<std::wstring> Progress() const;
 
     // Bytes of a block's slot as they are in the drive image now.
     std::string Slot(uint32_t block) const;
     // A file under a folder, with every folder above it made.
     static void PutFile(const std::string& path, const std::string& bytes);
-    static std::string Pattern(size_t bytes, unsigned seed);
 
     TempDir dir;
     std::string drivePath;

@@ -10,16 +10,7 @@
 
 namespace {
 
-class JobKindsTest : public JobTest {
-protected:
-    std::vector<std::wstring> Progress() const {
-        std::vector<std::wstring> texts;
-        for (const auto& text : frontEnd.list.statusTexts)
-            if (text != L" ") texts.push_back(text);
-        return texts;
-    }
-    static bool Exists(const std::string& path) { return std::filesystem::exists(std::filesystem::u8path(path)); }
-};
+class JobKindsTest : public JobTest {};
 
 TEST_F(JobKindsTest, ListAndRefreshShowTheDrivesBlocks) {
     FormatDrive(5);
@@ -117,7 +108,7 @@ TEST_F(JobKindsTest, WriteImageOfNoFat12VolumeAsksAndWritesNothingOnNo) {
 TEST_F(JobKindsTest, OpenCopiesBlocksAndShowsTheBlockOrTheDriveFolder) {
     FormatDrive(4);
     PutFile(UploadDir(0) + Sep() + "A long file name.txt", "zero");
-    PutFile(UploadDir(3) + Sep() + "Sub folder" + Sep() + "Deep data.bin", Pattern(5000, 3));
+    PutFile(UploadDir(3) + Sep() + "Sub folder" + Sep() + "Deep data.bin", TestBytes(5000, 3));
     Select({0, 3});
     ASSERT_EQ(Run(JOB_SAVE), 0);
     std::filesystem::remove_all(std::filesystem::u8path(uploadRoot));
@@ -135,7 +126,7 @@ TEST_F(JobKindsTest, OpenCopiesBlocksAndShowsTheBlockOrTheDriveFolder) {
     EXPECT_EQ(Progress(),
               std::vector<std::wstring>{L"Reading the 3 floppy disk block, remain unread floppy disk block: 0"});
     EXPECT_EQ(frontEnd.explorerDirs, std::vector<std::wstring>{WideFromUtf8(UploadDir(3))});
-    EXPECT_TRUE(ReadWholeFile(UploadDir(3) + Sep() + "Sub folder" + Sep() + "Deep data.bin") == Pattern(5000, 3));
+    EXPECT_TRUE(ReadWholeFile(UploadDir(3) + Sep() + "Sub folder" + Sep() + "Deep data.bin") == TestBytes(5000, 3));
 
     // Two blocks: Explorer on the drive's folder above them.
     Select({0, 3});
@@ -176,7 +167,7 @@ TEST_F(JobKindsTest, BackupVisitsEveryRowIntoOneTimeStampedFolder) {
               (std::vector<std::wstring>{L"Reading the 0 floppy disk block, remain unread floppy disk block: 2",
                                          L"Reading the 1 floppy disk block, remain unread floppy disk block: 1",
                                          L"Reading the 2 floppy disk block, remain unread floppy disk block: 0"}));
-    const std::string stamped = backupRoot + Sep() + "20261205195944" + Sep() + DriveLevel();
+    const std::string stamped = StampedBackupDir();
     EXPECT_EQ(frontEnd.explorerDirs, std::vector<std::wstring>{WideFromUtf8(stamped)});
     for (const char* block : {"FLOPPY000", "FLOPPY001", "FLOPPY002"})
         EXPECT_TRUE(Exists(stamped + Sep() + block)) << block;

@@ -100,10 +100,7 @@ TEST_F(JobRunnerTest, RowWithANegativeBlockNumberStopsTheJob) {
     EXPECT_EQ(Run(JOB_FORMAT), -1);
     EXPECT_EQ(frontEnd.results, std::vector<int>{-1});
     // Row 0 was formatted before the walk met row 1; nothing after it.
-    std::vector<std::wstring> progress;
-    for (const auto& text : frontEnd.list.statusTexts)
-        if (text != L" ") progress.push_back(text);
-    EXPECT_EQ(progress, std::vector<std::wstring>{FormatTextId(kTextFormattingBlock, {0, 2})});
+    EXPECT_EQ(Progress(), std::vector<std::wstring>{FormatTextId(kTextFormattingBlock, {0, 2})});
     EXPECT_TRUE(frontEnd.list.informations.empty());
 }
 

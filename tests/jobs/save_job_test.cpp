@@ -18,18 +18,11 @@ protected:
         FormatDrive(5, Format720K);
         PutFile(UploadDir(1) + Sep() + "ONE.TXT", "first");
         // More than the 730,112 bytes a 720K volume holds.
-        PutFile(UploadDir(2) + Sep() + "Too big for the block.bin", Pattern(800000, 2));
+        PutFile(UploadDir(2) + Sep() + "Too big for the block.bin", TestBytes(800000, 2));
         PutFile(UploadDir(3) + Sep() + "THREE.TXT", "third");
         Select({1, 2, 3});
         for (uint32_t block = 0; block < 5; ++block)
             before[block] = Slot(block);
-    }
-
-    std::vector<std::wstring> Progress() const {
-        std::vector<std::wstring> texts;
-        for (const auto& text : frontEnd.list.statusTexts)
-            if (text != L" ") texts.push_back(text);
-        return texts;
     }
 
     std::string before[5];
@@ -65,7 +58,7 @@ TEST_F(SaveJobTest, CancelEndsTheJobWithoutAFurtherMessage) {
 
 TEST_F(SaveJobTest, FileLargerThanASlotAsksTheSameQuestion) {
     std::filesystem::remove_all(std::filesystem::u8path(UploadDir(2)));
-    PutFile(UploadDir(2) + Sep() + "HUGE.BIN", Pattern(1572865, 9));
+    PutFile(UploadDir(2) + Sep() + "HUGE.BIN", TestBytes(1572865, 9));
     frontEnd.saveAnswers = {ANSWER_CONTINUE};
     EXPECT_EQ(Run(JOB_SAVE), 0);
     EXPECT_EQ(frontEnd.saveQuestions, std::vector<std::wstring>{kQuestion2});
@@ -86,7 +79,7 @@ TEST_F(SaveJobTest, FailingPcPathIsShownAndEndsTheJobQuietly) {
     EXPECT_EQ(frontEnd.systemErrors, std::vector<std::wstring>{WideFromUtf8(UploadDir(1) + Sep() + "ONE.TXT")});
     EXPECT_TRUE(frontEnd.results.empty());
     EXPECT_TRUE(frontEnd.explorerDirs.empty());
-    EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(UploadDir(3))));  // the job ended at block 1
+    EXPECT_FALSE(Exists(UploadDir(3)));  // the job ended at block 1
     EXPECT_EQ(std::wstring(blocks.lastErrorPath), WideFromUtf8(UploadDir(1) + Sep() + "ONE.TXT"));
 }
 
@@ -102,16 +95,15 @@ TEST_F(SaveJobTest, FailureWithoutAPathIsTheJobsResult) {
     EXPECT_NE(result, 0);
     EXPECT_EQ(frontEnd.results, std::vector<int>{result});
     EXPECT_TRUE(frontEnd.systemErrors.empty());
-    EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(UploadDir(0))));
+    EXPECT_TRUE(Exists(UploadDir(0)));
     EXPECT_TRUE(frontEnd.explorerDirs.empty());
 
     // A backup stops at the same block with the same result.
     frontEnd.results.clear();
     EXPECT_EQ(Run(JOB_BACKUP), result);
     EXPECT_EQ(frontEnd.results, std::vector<int>{result});
-    const std::string stamped = backupRoot + Sep() + "20261205195944" + Sep() + DriveLevel();
-    EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(stamped + Sep() + "FLOPPY000")));
-    EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(stamped + Sep() + "FLOPPY002")));
+    EXPECT_TRUE(Exists(StampedBackupDir() + Sep() + "FLOPPY000"));
+    EXPECT_FALSE(Exists(StampedBackupDir() + Sep() + "FLOPPY002"));
 }
 
 }  // namespace
