@@ -5,19 +5,10 @@
 #include <map>
 #include <regex>
 
+#include "tests/blocks/test_bytes.h"
 #include "tests/cli/cli_fixture.h"
 
 namespace {
-
-std::string Pattern(size_t bytes, unsigned seed) {
-    std::string out(bytes, '\0');
-    uint32_t state = seed * 2654435761u + 7;
-    for (char& c : out) {
-        state = state * 1103515245u + 12345u;
-        c = static_cast<char>(state >> 24);
-    }
-    return out;
-}
 
 class CliCopyTest : public CliTest {
 protected:
@@ -25,8 +16,16 @@ protected:
         MakeDrive(16, 6);
         PutFile(Path("src/FLOPPY001/Letters to the editor/First draft of a letter.txt"), "Dear editor,\n");
         PutFile(Path("src/FLOPPY001/Letters to the editor/Notes and replies/REPLY.TXT"), "none yet\n");
-        PutFile(Path("src/FLOPPY001/Program data file.bin"), Pattern(200000, 1));
+        PutFile(Path("src/FLOPPY001/Program data file.bin"), TestBytes(200000, 1));
         PutFile(Path("src/FLOPPY002/A.TXT"), "two\n");
+    }
+
+    // Block 3 becomes a 720K block and src holds more for it than it can take, and a small file
+    // for block 4.
+    void PrepareOversizeSave() {
+        ASSERT_EQ(Cli({"format", "drive.img", "3", "--type", "720K"}).exitCode, 0);
+        PutFile(Path("src/FLOPPY003/Larger than the block.bin"), TestBytes(800000, 3));
+        PutFile(Path("src/FLOPPY004/FITS.TXT"), "fits\n");
     }
 };
 
@@ -57,7 +56,7 @@ TEST_F(CliCopyTest, SaveListAndOpenRoundTrip) {
     ASSERT_EQ(opened.exitCode, 0) << opened.err;
     EXPECT_EQ(opened.out, Path("out/FLOPPY001") + "\n");
     EXPECT_EQ(ReadWholeFile(Path("out/FLOPPY001/Letters to the editor/First draft of a letter.txt")), "Dear editor,\n");
-    EXPECT_TRUE(ReadWholeFile(Path("out/FLOPPY001/Program data file.bin")) == Pattern(200000, 1));
+    EXPECT_TRUE(ReadWholeFile(Path("out/FLOPPY001/Program data file.bin")) == TestBytes(200000, 1));
 
     // Two blocks at once: the folder above them.
     CliRun both = Cli({"open", "drive.img", "1-2", "--dir", "out"});
@@ -100,9 +99,7 @@ TEST_F(CliCopyTest, OpenWithoutADirUsesTheSettingsAndTheDrivesName) {
 }
 
 TEST_F(CliCopyTest, SaveThatDoesNotFitCancelsWithoutATerminal) {
-    ASSERT_EQ(Cli({"format", "drive.img", "3", "--type", "720K"}).exitCode, 0);
-    PutFile(Path("src/FLOPPY003/Larger than the block.bin"), Pattern(800000, 3));
-    PutFile(Path("src/FLOPPY004/FITS.TXT"), "fits\n");
+    PrepareOversizeSave();
     std::string block3 = Slot(3), block4 = Slot(4);
 
     CliRun cancelled = Cli({"save", "drive.img", "3,4", "--dir", "src"});
@@ -120,9 +117,7 @@ TEST_F(CliCopyTest, SaveThatDoesNotFitCancelsWithoutATerminal) {
 }
 
 TEST_F(CliCopyTest, SaveThatDoesNotFitAsksOnATerminal) {
-    ASSERT_EQ(Cli({"format", "drive.img", "3", "--type", "720K"}).exitCode, 0);
-    PutFile(Path("src/FLOPPY003/Larger than the block.bin"), Pattern(800000, 3));
-    PutFile(Path("src/FLOPPY004/FITS.TXT"), "fits\n");
+    PrepareOversizeSave();
     std::string block3 = Slot(3);
 
     CliRun run = process.RunOnTerminal({"save", "drive.img", "3,4", "--dir", "src"}, "c[a]ncel:", "c\n");

@@ -2,28 +2,13 @@
 // block: Ctrl+C during format-drive stops between blocks with a drive of the blocks done, and
 // ls of a block whose folders loop ends, saying so.
 #include <cstdio>
-#include <fstream>
 #include <regex>
 
 #include "tests/cli/cli_fixture.h"
 
 namespace {
 
-class CliDamageTest : public CliTest {
-protected:
-    std::string ReadAt(uint64_t offset, size_t bytes) const {
-        std::ifstream in(Path("drive.img"), std::ios::binary);
-        in.seekg(static_cast<std::streamoff>(offset));
-        std::string out(bytes, '\0');
-        in.read(&out[0], static_cast<std::streamsize>(bytes));
-        return out;
-    }
-    void WriteAt(uint64_t offset, const std::string& bytes) const {
-        std::fstream file(Path("drive.img"), std::ios::in | std::ios::out | std::ios::binary);
-        file.seekp(static_cast<std::streamoff>(offset));
-        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-};
+class CliDamageTest : public CliTest {};
 
 TEST_F(CliDamageTest, CtrlCDuringFormatDriveLeavesTheBlocksDone) {
     ASSERT_EQ(Cli({"create-image", "drive.img", "--size", "151M"}).exitCode, 0);

@@ -17,28 +17,27 @@ void CliTest::MakeDrive(int megabytes, int blocks) {
     ASSERT_EQ(formatted.exitCode, 0) << formatted.err;
 }
 
-nlohmann::json CliTest::ListJson(const std::string& image) const {
-    CliRun run = Cli({"list", image, "--json"});
+nlohmann::json CliTest::Json(std::vector<std::string> args) const {
+    args.push_back("--json");
+    CliRun run = Cli(args);
     EXPECT_EQ(run.exitCode, 0) << run.err;
     nlohmann::json parsed = nlohmann::json::parse(run.out, nullptr, false);
     EXPECT_FALSE(parsed.is_discarded()) << run.out;
     return parsed;
 }
 
-nlohmann::json CliTest::LsJson(int block) const {
-    CliRun run = Cli({"ls", "drive.img", std::to_string(block), "--json"});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    nlohmann::json parsed = nlohmann::json::parse(run.out, nullptr, false);
-    EXPECT_FALSE(parsed.is_discarded()) << run.out;
-    return parsed;
-}
-
-std::string CliTest::Slot(int block) const {
+std::string CliTest::ReadAt(uint64_t offset, size_t bytes) const {
     std::ifstream in(Path("drive.img"), std::ios::binary);
-    in.seekg(static_cast<std::streamoff>(block) * 1572864);
-    std::string bytes(1572864, '\0');
-    in.read(&bytes[0], static_cast<std::streamsize>(bytes.size()));
-    return bytes;
+    in.seekg(static_cast<std::streamoff>(offset));
+    std::string out(bytes, '\0');
+    in.read(&out[0], static_cast<std::streamsize>(bytes));
+    return out;
+}
+
+void CliTest::WriteAt(uint64_t offset, const std::string& bytes) const {
+    std::fstream file(Path("drive.img"), std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(static_cast<std::streamoff>(offset));
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 void CliTest::PutFile(const std::string& path, const std::string& bytes) {

@@ -22,13 +22,17 @@ protected:
     }
     // Creates drive.img of `megabytes` MiB and formats it into `blocks` quick 1.44M blocks.
     void MakeDrive(int megabytes, int blocks);
-    // The `list --json` of the drive, parsed (fails the test when it is not JSON).
-    nlohmann::json ListJson(const std::string& image = "drive.img") const;
-    nlohmann::json LsJson(int block) const;
+    // The output of a command run with --json, parsed (fails the test when the command fails or
+    // prints no JSON).
+    nlohmann::json Json(std::vector<std::string> args) const;
+    nlohmann::json ListJson(const std::string& image = "drive.img") const { return Json({"list", image}); }
+    nlohmann::json LsJson(int block) const { return Json({"ls", "drive.img", std::to_string(block)}); }
 
     std::string Path(const std::string& name) const { return dir.File(name); }
-    // Bytes of a block's slot in the drive image.
-    std::string Slot(int block) const;
+    // Bytes of drive.img, read and written in place.
+    std::string ReadAt(uint64_t offset, size_t bytes) const;
+    void WriteAt(uint64_t offset, const std::string& bytes) const;
+    std::string Slot(int block) const { return ReadAt(static_cast<uint64_t>(block) * 1572864, 1572864); }
     static void PutFile(const std::string& path, const std::string& bytes);
 
     TempDir dir;

@@ -2,7 +2,6 @@
 // its refusal without one, progress), selected blocks, and the block list it leaves, as lines
 // and as JSON.
 #include <algorithm>
-#include <fstream>
 #include <regex>
 #include <set>
 
@@ -105,11 +104,7 @@ TEST_F(CliFormatTest, FormatsSelectedBlocksOfOtherTypes) {
 
 TEST_F(CliFormatTest, BlockWithoutAVolumeListsAsNull) {
     ASSERT_EQ(Cli({"format-drive", "drive.img", "--blocks", "3", "--quick", "--yes"}).exitCode, 0);
-    {
-        std::fstream file(Path("drive.img"), std::ios::in | std::ios::out | std::ios::binary);
-        file.seekp(1572864);
-        file.write(std::string(512, '\0').data(), 512);
-    }
+    WriteAt(1572864, std::string(512, '\0'));
     nlohmann::json list = ListJson();
     ASSERT_EQ(list.size(), 3u);
     EXPECT_TRUE(list[1]["format"].is_null());
