@@ -174,6 +174,9 @@ TEST_F(CopySettingsTest, ExpandableAndMultiStringsAreAccepted) {
     CopySettings settings = Load();
     EXPECT_EQ(std::wstring(settings.savePath), L"%USERPROFILE%\\DISK");  // taken as it is, not expanded
     EXPECT_EQ(std::wstring(settings.backupPath), L"first");
+    // A multi-string of two zeros holds one empty string: an empty path.
+    Put(kSavePathValue, SETTINGS_MULTI_SZ, {0, 0, 0, 0});
+    EXPECT_EQ(std::wstring(Load().savePath), L"");
 }
 
 TEST_F(CopySettingsTest, MalformedStringDataIsIgnored) {
@@ -197,11 +200,6 @@ TEST_F(CopySettingsTest, MalformedStringDataIsIgnored) {
         Put(kSavePathValue, c.type, c.data);
         EXPECT_EQ(std::wstring(Load().savePath), InWorkDir(L"DISK")) << c.what;
     }
-}
-
-TEST_F(CopySettingsTest, MultiStringOfTwoZerosIsAnEmptyPath) {
-    Put(kSavePathValue, SETTINGS_MULTI_SZ, {0, 0, 0, 0});
-    EXPECT_EQ(std::wstring(Load().savePath), L"");
 }
 
 TEST_F(CopySettingsTest, StringsLongerThanTheFieldAreIgnored) {

@@ -28,23 +28,25 @@ TEST(SettingsFileRead, TakesAHandWrittenFile) {
         "LastFormatType=REG_DWORD:0x00000003\n"
         "Note=REG_EXPAND_SZ:%HOME%\\t\\x41\\\\\n");
     ASSERT_EQ(file.size(), 2u);
-    const SettingsValue* savePath = Lookup(file, "software\\marrowfield\\FBKT", "SavePath");
-    ASSERT_NE(savePath, nullptr);
-    EXPECT_EQ(savePath->type, SETTINGS_SZ);
-    EXPECT_EQ(savePath->data, SzBytes(u"/mnt/floppies"));
-    const SettingsValue* mode = Lookup(file, "Software\\Marrowfield\\fbkt", "FileExistMode");
-    ASSERT_NE(mode, nullptr);
-    EXPECT_EQ(mode->data, (std::vector<uint8_t>{1, 0, 0, 0}));
-    const SettingsValue* position = Lookup(file, "Software\\Marrowfield\\fbkt", "MainWinPos");
-    ASSERT_NE(position, nullptr);
-    EXPECT_EQ(position->data, (std::vector<uint8_t>{0x00, 0xFF, 0xAA}));
-    const SettingsValue* type = Lookup(file, "Software\\Marrowfield\\fbkt\\format_dlg", "LastFormatType");
-    ASSERT_NE(type, nullptr);
-    EXPECT_EQ(type->data, (std::vector<uint8_t>{3, 0, 0, 0}));
-    const SettingsValue* note = Lookup(file, "Software\\Marrowfield\\fbkt\\format_dlg", "Note");
-    ASSERT_NE(note, nullptr);
-    EXPECT_EQ(note->type, SETTINGS_EXPAND_SZ);
-    EXPECT_EQ(note->data, SzBytes(u"%HOME%\tA\\"));
+    const std::string key = "Software\\Marrowfield\\fbkt";
+    const struct {
+        std::string section, name;
+        uint32_t type;
+        std::vector<uint8_t> data;
+    } expected[] = {
+        {"software\\marrowfield\\FBKT", "SavePath", SETTINGS_SZ, SzBytes(u"/mnt/floppies")},
+        {key, "FileExistMode", SETTINGS_DWORD, {1, 0, 0, 0}},
+        {key, "MainWinPos", SETTINGS_BINARY, {0x00, 0xFF, 0xAA}},
+        {key + "\\format_dlg", "LastFormatType", SETTINGS_DWORD, {3, 0, 0, 0}},
+        {key + "\\format_dlg", "Note", SETTINGS_EXPAND_SZ, SzBytes(u"%HOME%\tA\\")},
+    };
+    for (const auto& e : expected) {
+        SCOPED_TRACE(e.name);
+        const SettingsValue* value = Lookup(file, e.section, e.name);
+        ASSERT_NE(value, nullptr);
+        EXPECT_EQ(value->type, e.type);
+        EXPECT_EQ(value->data, e.data);
+    }
 }
 
 TEST(SettingsFileRead, DropsMalformedLinesAndKeepsTheRest) {
