@@ -2,7 +2,6 @@
 // and emptying, the existing-file modes, attributes, and times through local time.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 
@@ -17,6 +16,8 @@
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "tests/settings/scoped_env.h"
 #endif
 
 namespace fs = std::filesystem;
@@ -116,31 +117,9 @@ TEST(PcTimes, OddSecondsRoundDownAndTimesOutsideDosAreClamped) {
 }
 
 #ifndef _WIN32
-// A time zone with summer time, so that a mix-up of local time and UTC cannot pass unseen.
-class ZoneScope {
-public:
-    explicit ZoneScope(const char* zone) {
-        const char* old = std::getenv("TZ");
-        had_ = old != nullptr;
-        if (had_) old_ = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ZoneScope() {
-        if (had_)
-            setenv("TZ", old_.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
-private:
-    bool had_ = false;
-    std::string old_;
-};
-
 TEST(PcTimes, DosStampsAreLocalTimeUnderTheRulesOfTheirDate) {
-    ZoneScope zone("EST5EDT,M3.2.0,M11.1.0");
+    // A time zone with summer time, so that a mix-up of local time and UTC cannot pass unseen.
+    ScopedEnv zone("TZ", "EST5EDT,M3.2.0,M11.1.0", tzset);
     PcTime summer = 0, winter = 0;
     ASSERT_TRUE(PcFileSystem::PcTimeFromDos({FatDate(2021, 6, 15), FatTime(10, 20, 30)}, &summer));
     ASSERT_TRUE(PcFileSystem::PcTimeFromDos({FatDate(2021, 1, 15), FatTime(10, 20, 30)}, &winter));

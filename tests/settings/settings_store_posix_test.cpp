@@ -6,11 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 
 #include "disk/wide_path.h"
+#include "scoped_env.h"
 #include "settings/copy_settings.h"
 #include "settings/current_dir.h"
 #include "settings/settings_store.h"
@@ -20,28 +19,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// Sets an environment variable for one test and puts the old value back afterwards.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = std::string(old);
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 std::vector<std::string> Listing(const std::string& directory) {
     std::vector<std::string> names;
