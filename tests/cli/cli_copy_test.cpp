@@ -7,6 +7,7 @@
 
 #include "tests/blocks/test_bytes.h"
 #include "tests/cli/cli_fixture.h"
+#include "tests/oracle/fat_tools.h"
 
 namespace {
 
@@ -66,17 +67,15 @@ TEST_F(CliCopyTest, SaveListAndOpenRoundTrip) {
 }
 
 TEST_F(CliCopyTest, MtoolsReadsTheSavedBlockUnderItsLongNames) {
-    if (RunShell("command -v mdir && command -v mtype", dir.path()).exitCode != 0) GTEST_SKIP() << "no mtools";
+    if (!FatToolsPresent()) GTEST_SKIP() << "no mtools";
     ASSERT_EQ(Cli({"save", "drive.img", "1", "--dir", "src"}).exitCode, 0);
-    const std::string image = "drive.img@@" + std::to_string(1 * 1572864);
-    CliRun listing = RunShell("MTOOLS_SKIP_CHECK=1 mdir -/ -i " + image + " ::", dir.path());
+    const std::string image = ShellQuote(Path("drive.img") + "@@" + std::to_string(1 * 1572864));
+    ToolResult listing = RunTool("mdir -/ -i " + image + " ::");
     ASSERT_EQ(listing.exitCode, 0);
-    EXPECT_NE(listing.out.find("First draft of a letter.txt"), std::string::npos) << listing.out;
-    EXPECT_NE(listing.out.find("Program data file.bin"), std::string::npos) << listing.out;
-    CliRun typed =
-        RunShell("MTOOLS_SKIP_CHECK=1 mtype -i " + image + " '::/Letters to the editor/First draft of a letter.txt'",
-                 dir.path());
-    EXPECT_EQ(typed.out, "Dear editor,\n");
+    EXPECT_NE(listing.output.find("First draft of a letter.txt"), std::string::npos) << listing.output;
+    EXPECT_NE(listing.output.find("Program data file.bin"), std::string::npos) << listing.output;
+    ToolResult typed = RunTool("mtype -i " + image + " '::/Letters to the editor/First draft of a letter.txt'");
+    EXPECT_EQ(typed.output, "Dear editor,\n");
 }
 
 TEST_F(CliCopyTest, OpenWithoutADirUsesTheSettingsAndTheDrivesName) {

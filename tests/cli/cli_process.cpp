@@ -158,25 +158,3 @@ CliRun CliProcess::RunOnTerminal(const std::vector<std::string>& args,
     if (child > 0) run.exitCode = Wait(child);
     return run;
 }
-
-CliRun RunShell(const std::string& command, const std::string& workDir) {
-    CliRun run;
-    int outPipe[2];
-    if (pipe(outPipe) != 0) return run;
-    pid_t child = fork();
-    if (child == 0) {
-        if (chdir(workDir.c_str()) != 0) _exit(126);
-        int null = open("/dev/null", O_RDWR);
-        dup2(null, 0);
-        dup2(outPipe[1], 1);
-        dup2(null, 2);
-        close(outPipe[0]);
-        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(outPipe[1]);
-    Drain(outPipe[0], -1, &run.out, &run.err, child);
-    close(outPipe[0]);
-    run.exitCode = Wait(child);
-    return run;
-}

@@ -24,6 +24,3 @@ struct CliProcess {
                          const std::string& waitFor,
                          const std::string& typed) const;
 };
-
-// Runs a shell command line in a folder; its exit status and standard output.
-CliRun RunShell(const std::string& command, const std::string& workDir);
