@@ -133,15 +133,10 @@ TEST_F(CopySettingsTest, MissingFileExistModeLeavesOverwrite) {
 
 TEST_F(CopySettingsTest, DefaultsOfARootDirectoryHaveOneSeparator) {
     CopySettings settings;
-#ifdef _WIN32
-    LoadSettings(store_.store(), settings, L"C:\\");
-    EXPECT_EQ(std::wstring(settings.savePath), L"C:\\DISK");
-    EXPECT_EQ(std::wstring(settings.backupPath), L"C:\\DISKBAK");
-#else
-    LoadSettings(store_.store(), settings, L"/");
-    EXPECT_EQ(std::wstring(settings.savePath), L"/DISK");
-    EXPECT_EQ(std::wstring(settings.backupPath), L"/DISKBAK");
-#endif
+    const std::wstring root = kTestSeparator == L'/' ? L"/" : L"C:\\";
+    LoadSettings(store_.store(), settings, root);
+    EXPECT_EQ(std::wstring(settings.savePath), root + L"DISK");
+    EXPECT_EQ(std::wstring(settings.backupPath), root + L"DISKBAK");
 }
 
 TEST(CopySettingsDefaults, OnlyOneTrailingSeparatorIsRemoved) {
