@@ -8,8 +8,8 @@
 
 #include "blocks/pc_fs.h"
 #include "fatfs/fat_time.h"
+#include "support/test_bytes.h"
 #include "tests/blocks/block_drive.h"
-#include "tests/blocks/test_bytes.h"
 
 // Relative path with '/' separators (UTF-8) to the bytes of a file; directories hold kDirMark.
 using PcTree = std::map<std::string, std::string>;

@@ -5,8 +5,8 @@
 
 #include "app/texts.h"
 #include "blocks/block_header.h"
+#include "support/test_bytes.h"
 #include "tests/blocks/block_drive.h"
-#include "tests/blocks/test_bytes.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <map>
 #include <regex>
 
-#include "tests/blocks/test_bytes.h"
+#include "support/test_bytes.h"
 #include "tests/cli/cli_fixture.h"
 #include "tests/oracle/fat_tools.h"
 

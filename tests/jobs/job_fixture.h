@@ -16,7 +16,7 @@
 #include "fatfs/file_engine.h"
 #include "jobs/job_runner.h"
 #include "support/temp_dir.h"
-#include "tests/blocks/test_bytes.h"
+#include "support/test_bytes.h"
 #include "tests/jobs/fake_job_frontend.h"
 
 // 2026-12-05 19:59:44.

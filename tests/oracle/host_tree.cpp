@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "support/temp_dir.h"
+#include "support/test_bytes.h"
 
 namespace fs = std::filesystem;
 
@@ -67,15 +68,7 @@ std::string TreeDifferences(const Tree& expected, const Tree& actual) {
 }
 
 std::string PatternBytes(size_t size, unsigned seed) {
-    std::string bytes(size, '\0');
-    uint32_t x = seed * 2654435761u + 12345u;
-    for (size_t i = 0; i < size; ++i) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        bytes[i] = static_cast<char>(x >> 24);
-    }
-    return bytes;
+    return TestBytes(size, seed);
 }
 
 std::string Utf8FromUtf16(const std::u16string& text) {

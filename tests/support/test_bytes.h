@@ -1,4 +1,4 @@
-// Deterministic test data shared by the block, job and command-line tests.
+// Deterministic test data shared by the tests.
 #pragma once
 
 #include <cstddef>
