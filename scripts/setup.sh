@@ -12,7 +12,7 @@ packages=(
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
     wine wine32:i386 wine64
     xvfb xauth imagemagick
-    mtools dosfstools file
+    mtools dosfstools file p7zip-full
     nasm
 )
 

@@ -65,6 +65,8 @@ trap '[ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true' EXIT
 wineserver -p >/dev/null 2>&1 </dev/null
 "$SLOTWISE_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
 status=0
+wine_start=$(date +%s)
 ctest --preset "$wine_preset" -j "$jobs" || status=$?
+echo "Windows tests under Wine took $(( $(date +%s) - wine_start )) s"
 wineserver -k >/dev/null 2>&1 || true
 exit $status

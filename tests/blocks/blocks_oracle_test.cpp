@@ -9,7 +9,7 @@
 #include "blocks/usage_text.h"
 #include "support/image_format_host.h"
 #include "tests/blocks/block_drive.h"
-#include "tests/blocks/block_tools.h"
+#include "support/fat_tools.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include "blocks/block_status.h"
 #include "blocks/short_alias.h"
 #include "disk/wide_path.h"
-#include "oracle/fat_tools.h"
+#include "support/fat_tools.h"
 #include "oracle/host_tree.h"
 #include "oracle/tool_volumes.h"
-#include "tests/blocks/block_tools.h"
+#include "support/fat_tools.h"
 #include "tests/blocks/copy_fixture.h"
 
 namespace fs = std::filesystem;

@@ -7,7 +7,7 @@
 
 #include "support/test_bytes.h"
 #include "tests/cli/cli_fixture.h"
-#include "tests/oracle/fat_tools.h"
+#include "support/fat_tools.h"
 
 namespace {
 

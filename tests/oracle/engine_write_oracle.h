@@ -10,7 +10,7 @@
 
 #include "oracle/engine_corpus.h"
 #include "oracle/engine_volume.h"
-#include "oracle/fat_tools.h"
+#include "support/fat_tools.h"
 #include "oracle/tool_volumes.h"
 #include "support/temp_dir.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "oracle/engine_volume.h"
-#include "oracle/fat_tools.h"
+#include "support/fat_tools.h"
 #include "oracle/tool_volumes.h"
 #include "support/temp_dir.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "oracle/fat_tools.h"
+#include "support/fat_tools.h"
 
 const Geometry kGeometries[6] = {
     {"Mkfs1440", "mkfs.fat -C -n FLOPPY1 %s 1440", 1474560, 1, 224},

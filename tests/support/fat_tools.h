@@ -1,5 +1,6 @@
-// Runs the FAT tools that serve as outside judges of the engine (mkfs.fat, mformat, mcopy, mdir,
-// mattrib, fsck.fat) and parses what they print into plain records.
+// The outside judges: FAT tools nobody here wrote (mkfs.fat, mformat, mcopy, mdir, mattrib,
+// fsck.fat), run on volumes and on blocks of drive images, with what they print parsed into plain
+// records. Native builds only (they run programs through the shell).
 #pragma once
 
 #include <cstdint>
@@ -73,3 +74,14 @@ std::map<std::string, std::string> RunMattrib(const std::string& imagePath);
 
 // The short name text of an mdir entry as the engine writes it back ("README.TXT", "ABC").
 std::string MdirShortName(const MdirEntry& entry);
+
+// Cuts `sectors` sectors of block `block` out of a drive image into a file of its own with dd.
+bool CutSlot(const std::string& drive, uint32_t block, uint32_t sectors, const std::string& out);
+
+// mdir of the root of the volume at block `block` of a drive image (drive.img@@offset).
+ToolResult MdirAt(const std::string& drive, uint32_t block);
+
+// fsck.fat -n found nothing to complain of.
+inline bool FsckClean(const FsckReport& report) {
+    return report.exitCode == 0 && report.onlySummary;
+}

@@ -1,4 +1,4 @@
-#include "oracle/fat_tools.h"
+#include "support/fat_tools.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -184,4 +184,17 @@ std::string MdirShortName(const MdirEntry& entry) {
             text += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
     }
     return text;
+}
+
+bool CutSlot(const std::string& drive, uint32_t block, uint32_t sectors, const std::string& out) {
+    std::ostringstream command;
+    command << "dd if=" << ShellQuote(drive) << " of=" << ShellQuote(out) << " bs=512 skip=" << block * 3072ull
+            << " count=" << sectors << " status=none";
+    return RunTool(command.str()).exitCode == 0;
+}
+
+ToolResult MdirAt(const std::string& drive, uint32_t block) {
+    std::ostringstream command;
+    command << "mdir -a -i " << ShellQuote(drive + "@@" + std::to_string(block * 3072ull * 512)) << " ::/";
+    return RunTool(command.str());
 }
