@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -12,12 +13,20 @@
 namespace {
 constexpr int kTextChars = 512;
 
-bool Is(HWND window, const wchar_t* className) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    return process == GetCurrentProcessId() && IsWindowVisible(window) && (!className || !std::wcscmp(name, className));
+// The visible dialog-class windows (dialogs, message boxes) of this process.
+std::vector<HWND> Dialogs() {
+    std::vector<HWND> dialogs;
+    for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, L"#32770", nullptr));) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == GetCurrentProcessId() && IsWindowVisible(window)) dialogs.push_back(window);
+    }
+    return dialogs;
+}
+
+BOOL CALLBACK CloseWindowBut(HWND window, LPARAM owner) {
+    if (window != reinterpret_cast<HWND>(owner) && IsWindowVisible(window)) PostMessageW(window, WM_CLOSE, 0, 0);
+    return TRUE;
 }
 
 // The work of RunOn, run by a hook on the window's thread when the marked message arrives.
@@ -31,35 +40,12 @@ LRESULT CALLBACK RunPendingWork(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// The windows of this process the enumeration found: dialogs, and the others of one thread.
-struct Found {
-    DWORD thread = 0;
-    std::vector<HWND> dialogs;
-    std::vector<HWND> windows;
-};
-
-BOOL CALLBACK Collect(HWND window, LPARAM param) {
-    auto* found = reinterpret_cast<Found*>(param);
-    if (Is(window, L"#32770")) {
-        found->dialogs.push_back(window);
-    } else if (Is(window, nullptr) && GetWindowThreadProcessId(window, nullptr) == found->thread) {
-        found->windows.push_back(window);
-    }
-    return TRUE;
-}
-
-Found Windows(DWORD thread = 0) {
-    Found found;
-    found.thread = thread;
-    EnumWindows(Collect, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 // The file name box: an edit in the file name combo box (cmb13), or the plain edit (edt1).
 HWND FileNameEdit(HWND dialog) {
     HWND combo = GetDlgItem(dialog, 0x47C);
     HWND edit = combo ? FindWindowExW(combo, nullptr, L"Edit", nullptr) : nullptr;
-    if (!edit && combo) edit = FindWindowExW(FindWindowExW(combo, nullptr, nullptr, nullptr), nullptr, L"Edit", nullptr);
+    if (!edit && combo)
+        edit = FindWindowExW(FindWindowExW(combo, nullptr, nullptr, nullptr), nullptr, L"Edit", nullptr);
     return edit ? edit : GetDlgItem(dialog, 0x480);
 }
 
@@ -106,12 +92,12 @@ UiThread::UiThread(std::function<int(HWND owner)> run, RECT rect) {
 }
 
 UiThread::~UiThread() {
+    // Boxes and dialogs first; the windows once none is left.
     for (int round = 0; !ended_ && round < 600; ++round) {
-        const Found found = Windows(id_);
-        for (HWND dialog : found.dialogs)
+        const std::vector<HWND> dialogs = Dialogs();
+        for (HWND dialog : dialogs)
             PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-        for (HWND window : found.windows)
-            if (found.dialogs.empty() && window != owner_) PostMessageW(window, WM_CLOSE, 0, 0);
+        if (dialogs.empty()) EnumThreadWindows(id_, CloseWindowBut, reinterpret_cast<LPARAM>(owner_.load()));
         WaitUntil([this] { return ended_.load(); }, 50);
     }
     if (!ended_) PostThreadMessageW(id_, WM_QUIT, 0, 0);
@@ -127,7 +113,7 @@ HWND FindDialog(HWND owner, int control, int timeoutMs) {
     WaitUntil(
         [&] {
             dialog = nullptr;
-            for (HWND found : Windows().dialogs)
+            for (HWND found : Dialogs())
                 if ((!owner || GetWindow(found, GW_OWNER) == owner) && (!control || GetDlgItem(found, control)))
                     dialog = found;
             return dialog != nullptr;
@@ -151,8 +137,7 @@ bool Answer(HWND dialog, int button) {
 
 bool ChooseFile(HWND dialog, const std::wstring& path) {
     std::wstring typed = path;
-    for (wchar_t& c : typed)
-        if (c == L'/') c = L'\\';
+    std::replace(typed.begin(), typed.end(), L'/', L'\\');
     SendMessageW(FileNameEdit(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
     return Answer(dialog, IDOK);
 }
@@ -225,12 +210,13 @@ void SelectRows(HWND list, const std::vector<int>& rows) {
 }
 
 std::string CommandStates(HWND frame, const std::vector<int>& commands) {
-    HWND bar = FindWindowExW(FindWindowExW(frame, nullptr, REBARCLASSNAMEW, nullptr), nullptr, TOOLBARCLASSNAMEW, nullptr);
+    HWND bar =
+        FindWindowExW(FindWindowExW(frame, nullptr, REBARCLASSNAMEW, nullptr), nullptr, TOOLBARCLASSNAMEW, nullptr);
     std::string text;
     for (int id : commands) {
         const UINT menu = GetMenuState(GetMenu(frame), id, MF_BYCOMMAND);
-        text += (text.empty() ? "" : " ") + std::to_string(id) + ":" + ((menu & (MF_GRAYED | MF_DISABLED)) ? "-" : "+") +
-                ((menu & MF_CHECKED) ? "*" : "");
+        text += (text.empty() ? "" : " ") + std::to_string(id) + ":" +
+                ((menu & (MF_GRAYED | MF_DISABLED)) ? "-" : "+") + ((menu & MF_CHECKED) ? "*" : "");
         const LRESULT button = SendMessageW(bar, TB_GETSTATE, id, 0);
         if (button != -1)
             text += std::string((button & TBSTATE_ENABLED) ? "+" : "-") + ((button & TBSTATE_CHECKED) ? "*" : "");

@@ -1,7 +1,6 @@
-// The one harness of the window tests. A window or dialog runs on a thread of its own with its
-// message loop while the test works from its own thread as a user would: it finds the dialogs and
-// message boxes that open and answers them, reads and steers the controls, and reads and writes
-// the values under the test's own settings key.
+// The one harness of the window tests: a window or dialog runs on a thread of its own with its
+// message loop while the test, from its own thread, finds and answers the dialogs and boxes that
+// open, reads and steers the controls, and reads and writes the values under its settings key.
 #pragma once
 
 #include <windows.h>

@@ -14,7 +14,6 @@
 #include "disk/attached_images.h"
 #include "disk/pc_file.h"
 #include "disk/wide_path.h"
-#include "support/image_format_host.h"
 #include "ui/explorer.h"
 #include "ui/job_threads.h"
 #include "ui/main_frame.h"
@@ -99,14 +98,13 @@ bool MainWindowTest::WaitForJobs() {
     return WaitUntil([] { return !JobWorkersPending(); });
 }
 
-DriveRecord MainWindowTest::AttachImage(const std::string& name, uint32_t lastSector, uint32_t count) {
+DriveRecord MainWindowTest::AttachImage(const std::string& name, uint32_t lastSector) {
     const std::wstring path = WideFromUtf8(dir.File(name));
     if (lastSector) {
         PcFile file;
-        EXPECT_TRUE(file.Open(path, PcFile::Mode::CreateAlways) && file.SetSize((uint64_t{lastSector} + 1) * kSectorSize));
+        EXPECT_TRUE(file.Open(path, PcFile::Mode::CreateAlways) &&
+                    file.SetSize((uint64_t{lastSector} + 1) * kSectorSize));
     }
-    ImageFormatHost host(sectors, path);
-    EXPECT_EQ(count ? blocks.FormatDrive(host, count, Format720K, 1, DosNone) : 0, 0);
     DriveRecord added;
     int status = -1;
     auto attach = [&] { status = AttachImageDrive(path, &added); };
@@ -132,13 +130,7 @@ int MainWindowTest::Reference(int kind, const std::vector<int>& rows) {
 
 std::string MainWindowTest::ReferenceRows() {
     Reference(JOB_LIST, {});
-    std::string rows;
-    for (const RecordingFrontEnd::Row& row : frontEnd.rows) {
-        for (int column = 0; column < 4; ++column)
-            rows += (column ? " | " : "") + Utf8FromWide(row.cells[column]);
-        rows += "\n";
-    }
-    return rows;
+    return frontEnd.Table();  // no row selected: no marks
 }
 
 std::string MainWindowTest::Differences(const std::string& a, const std::string& b) {

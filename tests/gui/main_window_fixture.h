@@ -1,9 +1,7 @@
-// The main window on an image-backed drive, run in this process as start-up runs it: the window
-// and its message loop on a thread of their own, the test on its own. The window's drive is an
-// image of 8 floppy disk blocks; the settings live under a key of the
-// test's own; Explorer starts are recorded instead of made. The job core of DriveImageTest (the
-// one slotwise-cli runs) is the reference: it works on a copy of the window's drive, so that what
-// a job of the window makes can be compared with what the same job makes there.
+// The main window in this process as start-up runs it, its message loop on a thread of its own,
+// on an image of 8 floppy disk blocks; settings under a key of the test's own; Explorer starts
+// recorded. The job core of DriveImageTest (the one slotwise-cli runs) is the reference: it works
+// on a copy of the window's drive, so that what a job of the window makes can be compared.
 #pragma once
 
 #include <memory>
@@ -28,9 +26,9 @@ protected:
     int CloseWindow();
     bool WaitForJobs();
     void Command(int id) { PostMessageW(frame, WM_COMMAND, static_cast<WPARAM>(id), 0); }
-    // An image of lastSector + 1 sectors (its first `count` slots formatted as 720K blocks),
-    // attached as a drive, on the window's thread while the window is open.
-    DriveRecord AttachImage(const std::string& name, uint32_t lastSector, uint32_t count = 0);
+    // An image of lastSector + 1 sectors (an existing one when 0) attached as a drive, on the
+    // window's thread while the window is open.
+    DriveRecord AttachImage(const std::string& name, uint32_t lastSector);
     // What the system sends the window when a volume arrives or goes.
     void VolumeChange(WPARAM event);
 

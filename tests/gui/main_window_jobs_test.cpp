@@ -1,7 +1,6 @@
-// Jobs started from the main window run on the real worker thread over the selected rows and
-// make what the job core makes for slotwise-cli: opened folders, saved and formatted blocks,
-// written and exported images, backups, and the same failures, reported in a box over the
-// window. While a job asks its question the window holds still: no second job, reload or format.
+// Jobs started from the main window make what the job core makes for slotwise-cli (folders,
+// blocks, images, backups) and fail as it fails, with a box over the window; while a job asks
+// its question the window holds still: no second job, reload or format.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -26,7 +25,15 @@ TEST_F(MainWindowTest, EveryJobFromTheWindowMakesWhatTheJobCoreMakes) {
     const std::wstring up = L"explorer " + WideFromUtf8(windowUpload) + L"\\" + shown.driveName.substr(0, 1);
     const std::wstring backup = L"explorer " + WideFromUtf8(windowBackup) + L"\\" + WideFromUtf8(kTestStamp) + L"\\" +
                                 shown.driveName.substr(0, 1) + L"\\.";
-    auto choose = [&](const char* file) { return [=](HWND dialog) { ChooseFile(dialog, WideFromUtf8(dir.File(file))); }; };
+    auto choose = [&](const char* file) {
+        return [=](HWND dialog) { ChooseFile(dialog, WideFromUtf8(dir.File(file))); };
+    };
+    auto format = [](HWND dialog) {  // 720K, quick, and Start, which asks nothing
+        Click(dialog, IDC_BLOCK_FORMAT_720K);
+        Click(dialog, IDC_BLOCK_QUICK);
+        PostMessageW(dialog, WM_COMMAND, IDC_BLOCK_START, 0);
+    };
+    const wchar_t* tooLarge = L"Error: the image file must less than 1.5M  ";
     const struct {
         int command;  // 0: Enter on the list
         std::vector<int> rows;
@@ -34,34 +41,17 @@ TEST_F(MainWindowTest, EveryJobFromTheWindowMakesWhatTheJobCoreMakes) {
         const char* image;  // the reference's image file
         int result;
         std::function<void(HWND dialog)> answer;  // the dialog the command opens
+        const wchar_t* box;                       // the job's last word, a box answered with OK
         std::vector<std::wstring> explorer;
     } steps[] = {
-        {ID_BLOCK_SAVE, {4}, JOB_SAVE, "", 0, nullptr, {}},
-        {0, {4}, JOB_OPEN, "", 0, nullptr, {up + L"\\FLOPPY004\\."}},
-        {ID_BULK_OPEN, {1, 4, 7}, JOB_OPEN, "", 0, nullptr, {up + L"\\."}},
-        {ID_BLOCK_EXPORT_IMAGE, {4}, JOB_EXPORT_IMAGE, "ref-block.img", 0, choose("block.img"), {}},
-        {ID_BULK_WRITE_IMAGE, {5, 7}, JOB_WRITE_IMAGE, "block.img", 0, choose("block.img"), {}},
-        {ID_BLOCK_WRITE_IMAGE, {6}, JOB_WRITE_IMAGE, "large.img", 257,
-         [&](HWND dialog) {
-             choose("large.img")(dialog);
-             const Box box = WaitForBox(frame);
-             EXPECT_EQ(box.caption + L"|" + box.text, L"[Tanvale] Slotwise|Error: the image file must less than 1.5M  ");
-             Answer(box.hwnd, IDOK);
-         },
-         {}},
-        {ID_BULK_FORMAT, {3, 5}, JOB_FORMAT, "", 0,
-         [&](HWND dialog) {
-             Click(dialog, IDC_BLOCK_FORMAT_720K);
-             Click(dialog, IDC_BLOCK_QUICK);
-             PostMessageW(dialog, WM_COMMAND, IDC_BLOCK_START, 0);
-             // Without a question: the only box is the job's report.
-             WaitUntil([&] { return !IsWindow(dialog); });
-             const Box done = WaitForBox(frame);
-             EXPECT_EQ(done.text, L"Format complete");
-             Answer(done.hwnd, IDOK);
-         },
-         {}},
-        {ID_DRIVE_BACKUP, {3}, JOB_BACKUP, "", 0, nullptr, {backup}},
+        {ID_BLOCK_SAVE, {4}, JOB_SAVE, "", 0, nullptr, nullptr, {}},
+        {0, {4}, JOB_OPEN, "", 0, nullptr, nullptr, {up + L"\\FLOPPY004\\."}},
+        {ID_BULK_OPEN, {1, 4, 7}, JOB_OPEN, "", 0, nullptr, nullptr, {up + L"\\."}},
+        {ID_BLOCK_EXPORT_IMAGE, {4}, JOB_EXPORT_IMAGE, "ref-block.img", 0, choose("block.img"), nullptr, {}},
+        {ID_BULK_WRITE_IMAGE, {5, 7}, JOB_WRITE_IMAGE, "block.img", 0, choose("block.img"), nullptr, {}},
+        {ID_BLOCK_WRITE_IMAGE, {6}, JOB_WRITE_IMAGE, "large.img", 257, choose("large.img"), tooLarge, {}},
+        {ID_BULK_FORMAT, {3, 5}, JOB_FORMAT, "", 0, format, L"Format complete", {}},
+        {ID_DRIVE_BACKUP, {3}, JOB_BACKUP, "", 0, nullptr, nullptr, {backup}},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.kind);
@@ -74,8 +64,15 @@ TEST_F(MainWindowTest, EveryJobFromTheWindowMakesWhatTheJobCoreMakes) {
                          step.command ? step.command : VK_RETURN, 0);
         } else {
             Command(step.command);
-            step.answer(FindDialog(frame));
+            HWND dialog = FindDialog(frame);
+            step.answer(dialog);
+            WaitUntil([&] { return !IsWindow(dialog); });
             RunOn(frame, [] {});  // the command has started its job
+        }
+        if (step.box) {
+            const Box box = WaitForBox(frame);
+            EXPECT_EQ(box.caption + L"|" + box.text, L"[Tanvale] Slotwise|" + std::wstring(step.box));
+            Answer(box.hwnd, IDOK);
         }
         ASSERT_TRUE(WaitForJobs());
         EXPECT_EQ(Differences(WindowDrive(), ReadWholeFile(drivePath)), "");
@@ -96,10 +93,7 @@ TEST_F(MainWindowTest, WhileAJobAsksItsQuestionNothingElseStartsAndTheAnswerDeci
     frontEnd.saveAnswers.push_back(ANSWER_CONTINUE);
     ASSERT_EQ(Reference(JOB_SAVE, {3, 4}), 0);
     // A mark in a cell: a reload would rewrite it.
-    LVITEMW mark = {};
-    mark.iSubItem = 3;
-    mark.pszText = const_cast<wchar_t*>(L"marked");
-    SendMessageW(list, LVM_SETITEMTEXTW, 6, reinterpret_cast<LPARAM>(&mark));
+    ListView_SetItemText(list, 6, 3, const_cast<wchar_t*>(L"marked"));
     TakeExplorerStarts();
 
     SelectRows(list, {3, 4});
@@ -108,10 +102,11 @@ TEST_F(MainWindowTest, WhileAJobAsksItsQuestionNothingElseStartsAndTheAnswerDeci
     EXPECT_EQ(question.caption + L"|" + question.text,
               L"[Tanvale] Slotwise|003  floppy disk block, surpass the biggest capability \n\n Try or not?");
     EXPECT_FALSE(IsWindowEnabled(list) || IsWindowEnabled(tree));
-    const std::vector<int> commands = {ID_DRIVE_FORMAT, ID_DRIVE_REFRESH, ID_BLOCK_OPEN, ID_BULK_SAVE,
-                                       ID_OPTION_SELECT_ALL, ID_DRIVE_BACKUP};
-    EXPECT_TRUE(WaitUntil([&] { return CommandStates(frame, commands) == "1012:-- 1013:-- 1021:-- 1031:- 1057:- 5104:++"; }))
-        << CommandStates(frame, commands);
+    const std::vector<int> commands = {ID_DRIVE_FORMAT, ID_DRIVE_REFRESH,     ID_BLOCK_OPEN,
+                                       ID_BULK_SAVE,    ID_OPTION_SELECT_ALL, ID_DRIVE_BACKUP};
+    EXPECT_TRUE(WaitUntil([&] {
+        return CommandStates(frame, commands) == "1012:-- 1013:-- 1021:-- 1031:- 1057:- 5104:++";
+    })) << CommandStates(frame, commands);
     // What the keyboard and the still enabled backup button send is dropped.
     for (int command : {ID_DRIVE_REFRESH, ID_OPTION_SELECT_ALL, ID_DRIVE_BACKUP, ID_BLOCK_OPEN})
         EXPECT_TRUE(SendReturns(frame, WM_COMMAND, MAKEWPARAM(command, 1))) << command;
@@ -128,6 +123,7 @@ TEST_F(MainWindowTest, WhileAJobAsksItsQuestionNothingElseStartsAndTheAnswerDeci
     EXPECT_EQ(FindDialog(nullptr, 0, 0), nullptr);
     EXPECT_EQ(Differences(WindowDrive(), ReadWholeFile(drivePath)), "");
     EXPECT_NE(Rows(list).find(" | marked\n"), std::string::npos) << "the list was reloaded";
+    EXPECT_EQ(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), 2);
     EXPECT_TRUE(IsWindowEnabled(list) && IsWindowEnabled(tree));
     EXPECT_EQ(Contents(windowBackup), "");
     EXPECT_TRUE(TakeExplorerStarts().empty());

@@ -16,17 +16,18 @@ TEST_F(MainWindowTest, PlacementSplitterColumnsAndViewAreStoredAtCloseAndTakenBy
     StoreDword(store.store(), L"", L"LastSelStyle", 0);  // none: detail
     const std::vector<int> views = {ID_VIEW_BIG_ICON, ID_VIEW_DETAIL, ID_VIEW_SMALL_ICON, ID_VIEW_LIST};
     RECT window = {}, left = {}, client = {};
-    // The window's place, the tree's width, the column widths, the view commands' states.
+    // The window's left, top, width and height, the tree's width, the column widths, the views.
     auto shown = [&] {
         GetWindowRect(frame, &window);
         GetWindowRect(tree, &left);
         GetClientRect(frame, &client);
-        std::string text = std::to_string(window.left) + " " + std::to_string(window.top) + " " +
-                           std::to_string(window.right - window.left) + " " + std::to_string(window.bottom - window.top) +
-                           " / " + std::to_string(left.right - left.left) + " /";
+        std::string text;
+        for (LONG value :
+             {window.left, window.top, window.right - window.left, window.bottom - window.top, left.right - left.left})
+            text += std::to_string(value) + " ";
         for (int column = 0; column < 4; ++column)
-            text += " " + std::to_string(SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0));
-        return text + " / " + CommandStates(frame, views);
+            text += std::to_string(SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0)) + " ";
+        return text + CommandStates(frame, views);
     };
     auto stored = [&] {
         std::string text;
@@ -36,8 +37,8 @@ TEST_F(MainWindowTest, PlacementSplitterColumnsAndViewAreStoredAtCloseAndTakenBy
     };
     OpenWindow();
     const std::string first = shown();
-    EXPECT_EQ(first, "40 30 700 500 / " + std::to_string(client.right / 4) +
-                         " / 100 80 80 150 / 1053:++ 1054:+*+* 1055:++ 1056:++");
+    EXPECT_EQ(first,
+              "40 30 700 500 " + std::to_string(client.right / 4) + " 100 80 80 150 1053:++ 1054:+*+* 1055:++ 1056:++");
     // Resized, the splitter keeps its share of the width.
     SetWindowPos(frame, nullptr, 60, 50, 900, 560, SWP_NOZORDER);
     shown();
@@ -49,7 +50,7 @@ TEST_F(MainWindowTest, PlacementSplitterColumnsAndViewAreStoredAtCloseAndTakenBy
     EXPECT_EQ(stored(), "60 50 900 560 0 / " + split + " / 70 80 80 190 / 1054");
 
     OpenWindow();
-    EXPECT_EQ(shown(), "60 50 900 560 / " + split + " / 70 80 80 190 / 1053:++ 1054:+*+* 1055:++ 1056:++");
+    EXPECT_EQ(shown(), "60 50 900 560 " + split + " 70 80 80 190 1053:++ 1054:+*+* 1055:++ 1056:++");
     // Another view is stored, with the widths of the detail view; a minimised window stores no place.
     SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(75, 0));
     SendMessageW(frame, WM_COMMAND, ID_VIEW_SMALL_ICON, 0);
