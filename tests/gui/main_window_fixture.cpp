@@ -62,7 +62,6 @@ void MainWindowTest::SetUp() {
 
 void MainWindowTest::TearDown() {
     ui.reset();
-    frame = list = tree = nullptr;
     WaitForJobs();
     for (int32_t number : attached_)
         ProcessAttachedImages().Detach(number);

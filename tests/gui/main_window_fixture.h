@@ -12,8 +12,6 @@
 #include "support/drive_image_test.h"
 #include "tests/settings/test_store.h"
 
-constexpr wchar_t kTitleStart[] = L"[Tanvale] Slotwise V1.40 - www.tanvale.example - [";
-
 class MainWindowTest : public DriveImageTest {
 protected:
     static constexpr int kBlocks = 8;

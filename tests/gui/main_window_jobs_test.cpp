@@ -116,6 +116,11 @@ TEST_F(MainWindowTest, WhileAJobAsksItsQuestionNothingElseStartsAndTheAnswerDeci
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowEnabled(GetDlgItem(format, IDC_DRIVE_START)); }));
     EXPECT_TRUE(SendReturns(format, WM_COMMAND, IDC_DRIVE_START));
     Answer(format, IDCANCEL);
+    Command(ID_OPTION_SET);  // the settings dialog keeps the directories a job uses
+    HWND settings = FindDialog(nullptr, IDC_UPLOAD_PATH);
+    EXPECT_EQ(ControlStates(settings, {{"upload", IDC_UPLOAD_PATH}, {"browse", IDC_BACKUP_BROWSE}}),
+              "upload(off) browse(off)");
+    Answer(settings, IDCANCEL);
 
     // Continue goes on with block 4.
     Answer(question.hwnd, IDCONTINUE);
