@@ -1,25 +1,24 @@
-// The main window fixture: the drive, the window's thread, the reference core.
+// The main window fixture: the window's drive and thread, the reference core beside it.
 #include "main_window_fixture.h"
 
 #include <commctrl.h>
-#include <objbase.h>
+#include <dbt.h>
 
+#include <cstdio>
 #include <cwchar>
 #include <filesystem>
-#include <fstream>
+#include <map>
 #include <mutex>
 
 #include "app/image_drives.h"
-#include "blocks/local_time.h"
 #include "disk/attached_images.h"
-#include "disk/image_drive.h"
 #include "disk/pc_file.h"
 #include "disk/wide_path.h"
-#include "support/image_format_host.h"
 #include "ui/explorer.h"
 #include "ui/job_threads.h"
 #include "ui/main_frame.h"
 #include "ui/program_core.h"
+#include "ui/resource.h"
 
 namespace fs = std::filesystem;
 
@@ -32,211 +31,141 @@ bool RecordStart(const std::wstring& commandLine) {
     explorerStarts.push_back(commandLine);
     return true;
 }
-
-void SetPath(wchar_t (&field)[kPathChars], const std::string& path) {
-    std::wstring wide = WideFromUtf8(path);
-    std::wcsncpy(field, wide.c_str(), kPathChars - 1);
-    field[kPathChars - 1] = L'\0';
-}
-
-LocalTime TestTime() {
-    LocalTime time;
-    time.year = 2026;
-    time.month = 12;
-    time.day = 5;
-    time.hour = 19;
-    time.minute = 59;
-    time.second = 44;
-    return time;
-}
-
-void InitControlsOnce() {
-    static const bool done = [] {
-        INITCOMMONCONTROLSEX init = {};
-        init.dwSize = sizeof(init);
-        init.dwICC = 0x04FF;
-        return InitCommonControlsEx(&init) != FALSE;
-    }();
-    (void)done;
-}
 }  // namespace
 
-MainWindowTest::MainWindowTest()
-    : referenceRunner(referenceBlocks, reference, [](const DriveRecord& record) -> std::unique_ptr<RawDrive> {
-          return ImageDrive::Open(record.imagePath);
-      }) {
-    InitControlsOnce();
-    // The first use of the program's objects reads the settings from here; later tests get
-    // keys of their own too.
-    UseProgramSettings(store.store().location());
-    Program().settings = store.store();
-}
-
-MainWindowTest::~MainWindowTest() = default;
-
 void MainWindowTest::SetUp() {
-    FixLocalTime(TestTime());
-    drivePath = dir.File("drive.img");
-    referencePath = dir.File("ref.img");
-    uploadRoot = dir.File("up");
-    backupRoot = dir.File("bak");
-    referenceUpload = dir.File("ref-up");
-    referenceBackup = dir.File("ref-bak");
-
+    static const INITCOMMONCONTROLSEX controls = {sizeof(controls), 0x04FF};
+    InitCommonControlsEx(&controls);
+    // Read by the first Program() only; every test gives the program its own key.
+    UseProgramSettings(store.store().location());
     ProgramCore& program = Program();
+    program.settings = store.store();
     program.drives.currentDrive.deviceNumber = -1;
-    SetPath(program.blocks.savePath, uploadRoot);
-    SetPath(program.blocks.backupPath, backupRoot);
-    program.blocks.fileExistMode = 0;
-    program.blocks.dirDelAllFile = 1;
+    windowUpload = dir.File("win-up");
+    windowBackup = dir.File("win-bak");
+    std::wcsncpy(program.blocks.savePath, WideFromUtf8(windowUpload).c_str(), kPathChars - 1);
+    std::wcsncpy(program.blocks.backupPath, WideFromUtf8(windowBackup).c_str(), kPathChars - 1);
+    program.blocks.fileExistMode = blocks.fileExistMode = 0;
+    program.blocks.dirDelAllFile = blocks.dirDelAllFile = 1;
     program.blocks.readOpenDirBit = 1;
-    SetPath(referenceBlocks.savePath, referenceUpload);
-    SetPath(referenceBlocks.backupPath, referenceBackup);
-    referenceBlocks.fileExistMode = 0;
-    referenceBlocks.dirDelAllFile = 1;
-    referenceBlocks.readOpenDirBit = 1;
-    {
-        std::lock_guard<std::mutex> lock(explorerMutex);
-        explorerStarts.clear();
-    }
+    program.blocks.loadOpenDirBit = 0;
+    TakeExplorerStarts();
     SetProcessStarter(RecordStart);
-    AttachDrive();
-    MakeDrive();
+
+    MakeDrive(kBlocks);
+    FormatDrive(kBlocks);
+    image = dir.File("window.img");
+    ASSERT_TRUE(CopyFileW(WideFromUtf8(drivePath).c_str(), WideFromUtf8(image).c_str(), FALSE));
+    shown = AttachImage("window.img", 0);
+    letter = Utf8FromWide(shown.driveName.substr(0, 1));
 }
 
 void MainWindowTest::TearDown() {
-    if (!frame && ui_.joinable()) frame = FindMainWindow();
-    if (frame && IsWindow(frame)) CloseWindow();
-    // A window that never showed: end its loop so that the thread can be joined.
-    if (ui_.joinable() && !uiEnded_) PostThreadMessageW(uiThreadId_, WM_QUIT, 0, 0);
-    if (ui_.joinable()) ui_.join();
+    ui.reset();
     WaitForJobs();
-    if (attached) ProcessAttachedImages().Detach(drive.deviceNumber);
-    attached = false;
+    for (int32_t number : attached_)
+        ProcessAttachedImages().Detach(number);
+    // A process starts with no drive current; the next window of this one must too.
     Program().drives.currentDrive.deviceNumber = -1;
-    ClearFixedLocalTime();
-}
-
-void MainWindowTest::AttachDrive() {
-    // The file must exist at its full size before it is attached.
-    PcFile file;
-    ASSERT_TRUE(file.Open(WideFromUtf8(drivePath), PcFile::Mode::CreateAlways));
-    ASSERT_TRUE(file.SetSize((static_cast<uint64_t>(kBlocks) * kSlotSectors + 1) * kSectorSize));
-    file.Close();
-    ASSERT_EQ(AttachImageDrive(WideFromUtf8(drivePath), &drive), ATTACH_OK);
-    attached = true;
-}
-
-void MainWindowTest::MakeDrive() {
-    ImageFormatHost host(sectors, WideFromUtf8(drivePath));
-    ASSERT_EQ(referenceBlocks.FormatDrive(host, kBlocks, Format144M, 1, DosNone), 0);
-
-    // Folders with long names in blocks 1 and 2, saved by the reference core.
-    const std::string seed = dir.File("seed");
-    PutFile(seed + "/FLOPPY001/Letters and reports/Letter to the reader.txt", "Dear reader,\r\nhello.\r\n");
-    PutFile(seed + "/FLOPPY001/Letters and reports/Drafts/Unfinished draft.txt", std::string(3000, 'd'));
-    PutFile(seed + "/FLOPPY002/README.TXT", "Saved games\r\n");
-    PutFile(seed + "/FLOPPY002/Game saves/Castle level 12.sav", std::string(180000, 'c'));
-    referenceRunner.SetDirectoryRoot(WideFromUtf8(seed));
-    CopyFileOver(drivePath, referencePath);
-    ASSERT_EQ(RunReferenceJob(JOB_SAVE, {1, 2}), 0);
-    referenceRunner.SetDirectoryRoot(std::wstring());
-    CopyFileOver(referencePath, drivePath);
-}
-
-int MainWindowTest::RunReferenceJob(int kind, const std::vector<int>& blocks) {
-    DriveRecord record = drive;
-    record.imagePath = WideFromUtf8(referencePath);
-    int result = -2;
-    if (!referenceRunner.RunJob(JOB_LIST, record, &result) || result != 0) return result;
-    reference.SelectBlocks(blocks);
-    if (!referenceRunner.RunJob(kind, record, &result)) return -2;
-    return result;
-}
-
-std::vector<Row> MainWindowTest::ReferenceRows() {
-    CopyFileOver(drivePath, referencePath);
-    DriveRecord record = drive;
-    record.imagePath = WideFromUtf8(referencePath);
-    int result = -2;
-    referenceRunner.RunJob(JOB_LIST, record, &result);
-    std::vector<Row> rows;
-    for (const auto& row : reference.list.rows)
-        rows.push_back(Row{row.cells[0], row.cells[1], row.cells[2], row.cells[3]});
-    return rows;
+    SetProcessStarter(nullptr);
 }
 
 void MainWindowTest::OpenWindow(bool waitForBlocks) {
-    uiEnded_ = false;
-    ui_ = std::thread([this] {
-        uiThreadId_ = GetCurrentThreadId();
-        CoInitialize(nullptr);
-        exitCode = RunMainWindow(SW_SHOWNORMAL);
-        CoUninitialize();
-        uiEnded_ = true;
-    });
-    // Generous: a loaded machine under Wine can take seconds to show the first window.
-    ASSERT_TRUE(
-        WaitUntil([this] { return uiEnded_ || (FindMainWindow() && IsWindowVisible(FindMainWindow())); }, 30000));
-    ASSERT_FALSE(uiEnded_) << "the window's thread ended before the window showed; exit code " << exitCode;
-    frame = FindMainWindow();
-    list = BlockListOf(frame);
-    tree = DeviceTreeOf(frame);
-    if (waitForBlocks) {
-        ASSERT_TRUE(WaitUntil([this] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == kBlocks; }));
-        ASSERT_TRUE(WaitForJobs());
-    }
+    ui = std::make_unique<UiThread>([](HWND) { return RunMainWindow(SW_SHOWNORMAL); });
+    ASSERT_TRUE(WaitUntil([this] {
+        frame = FindWindowW(kMainFrameClass, nullptr);
+        return ui->ended() || (frame && IsWindowVisible(frame));
+    })) << "the window did not show within 30 s";
+    ASSERT_FALSE(ui->ended()) << "the window's thread ended before the window showed; exit code " << ui->Result();
+    list = GetDlgItem(frame, IDC_BLOCK_LIST);
+    tree = GetDlgItem(frame, IDC_DEVICE_TREE);
+    if (!waitForBlocks) return;
+    ASSERT_TRUE(WaitUntil([this] { return RowCount(list) == kBlocks; })) << Rows(list);
+    ASSERT_TRUE(WaitForJobs());
 }
 
 int MainWindowTest::CloseWindow() {
     PostMessageW(frame, WM_CLOSE, 0, 0);
-    if (ui_.joinable()) ui_.join();
+    const int code = ui->Result();
+    ui.reset();
     frame = list = tree = nullptr;
-    // A process starts with no drive current; the next window of this one must too.
     Program().drives.currentDrive.deviceNumber = -1;
-    return exitCode;
+    return code;
 }
 
-bool MainWindowTest::WaitForJobs(int timeoutMs) {
-    return WaitUntil([] { return !JobWorkersPending(); }, timeoutMs);
+bool MainWindowTest::WaitForJobs() {
+    return WaitUntil([] { return !JobWorkersPending(); });
 }
 
-std::vector<std::wstring> MainWindowTest::ExplorerStarts() {
-    std::lock_guard<std::mutex> lock(explorerMutex);
-    return explorerStarts;
+DriveRecord MainWindowTest::AttachImage(const std::string& name, uint32_t lastSector) {
+    const std::wstring path = WideFromUtf8(dir.File(name));
+    if (lastSector) {
+        PcFile file;
+        EXPECT_TRUE(file.Open(path, PcFile::Mode::CreateAlways) &&
+                    file.SetSize((uint64_t{lastSector} + 1) * kSectorSize));
+    }
+    DriveRecord added;
+    int status = -1;
+    auto attach = [&] { status = AttachImageDrive(path, &added); };
+    frame ? RunOn(frame, attach) : attach();
+    EXPECT_EQ(status, ATTACH_OK) << name;
+    attached_.push_back(added.deviceNumber);
+    return added;
 }
 
-void MainWindowTest::PutFile(const std::string& path, const std::string& bytes) {
-    fs::create_directories(fs::u8path(path).parent_path());
-    std::ofstream out(fs::u8path(path), std::ios::binary);
-    out << bytes;
+void MainWindowTest::VolumeChange(WPARAM event) {
+    DEV_BROADCAST_DEVICEINTERFACE_W header = {};
+    header.dbcc_size = sizeof(header);
+    header.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    SendMessageW(frame, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&header));
 }
 
-std::map<std::string, std::string> MainWindowTest::FolderContents(const std::string& root) {
-    std::map<std::string, std::string> contents;
+int MainWindowTest::Reference(int kind, const std::vector<int>& rows) {
+    if (!CopyFileW(WideFromUtf8(image).c_str(), WideFromUtf8(drivePath).c_str(), FALSE) || Run(JOB_LIST) != 0)
+        return -2;
+    Select(rows);
+    return Run(kind);
+}
+
+std::string MainWindowTest::ReferenceRows() {
+    Reference(JOB_LIST, {});
+    return frontEnd.Table();  // no row selected: no marks
+}
+
+std::string MainWindowTest::Differences(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return "sizes " + std::to_string(a.size()) + " and " + std::to_string(b.size());
+    std::string sectors;
+    int count = 0;
+    for (size_t at = 0; at < a.size(); at += kSectorSize)
+        if (a.compare(at, kSectorSize, b, at, kSectorSize) != 0 && ++count <= 8)
+            sectors += " " + std::to_string(at / kSectorSize);
+    return count ? std::to_string(count) + " sectors differ, from" + sectors : "";
+}
+
+std::string MainWindowTest::Contents(const std::string& root) {
+    std::map<std::string, std::string> lines;
     std::error_code error;
     const fs::path base = fs::u8path(root);
     for (auto it = fs::recursive_directory_iterator(base, error); !error && it != fs::recursive_directory_iterator();
          it.increment(error)) {
-        std::string relative = it->path().lexically_relative(base).generic_u8string();
-        if (it->is_directory()) {
-            contents[relative + "/"] = std::string();
-        } else {
-            contents[relative] = FileBytes(it->path().u8string());
-        }
+        const std::string path = it->path().lexically_relative(base).generic_u8string();
+        const std::string bytes = it->is_directory() ? std::string() : ReadWholeFile(it->path().u8string());
+        uint32_t hash = 2166136261u;  // FNV-1a
+        for (unsigned char c : bytes)
+            hash = (hash ^ c) * 16777619u;
+        char tail[32];
+        std::snprintf(tail, sizeof tail, " %zu %08x", bytes.size(), hash);
+        lines[path] = it->is_directory() ? path + "/" : path + tail;
     }
-    return contents;
+    std::string text;
+    for (const auto& line : lines)
+        text += line.second + "\n";
+    return text;
 }
 
-std::string MainWindowTest::FileBytes(const std::string& path) {
-    std::ifstream in(fs::u8path(path), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::wstring MainWindowTest::Wide(const std::string& path) {
-    return WideFromUtf8(path);
-}
-
-void MainWindowTest::CopyFileOver(const std::string& from, const std::string& to) {
-    ASSERT_TRUE(CopyFileW(Wide(from).c_str(), Wide(to).c_str(), FALSE)) << from << " -> " << to;
+std::vector<std::wstring> MainWindowTest::TakeExplorerStarts() {
+    std::lock_guard<std::mutex> lock(explorerMutex);
+    std::vector<std::wstring> starts;
+    starts.swap(explorerStarts);
+    return starts;
 }

@@ -1,106 +1,58 @@
-// The main window on an image-backed drive, run in this process the way start-up runs it: the
-// window and its message loop on a thread of their own, the test on its own thread. The drive
-// is an image of 12 floppy disk blocks holding a few folders; the settings live under a key of
-// the test's own; Explorer starts are recorded instead of made. Beside the window, a job core
-// of the test's own (the one slotwise-cli runs) works on a copy of the drive, so that what a
-// job of the window makes can be compared with what the same job makes there.
+// The main window in this process as start-up runs it, its message loop on a thread of its own,
+// on an image of 8 floppy disk blocks; settings under a key of the test's own; Explorer starts
+// recorded. The job core of DriveImageTest (the one slotwise-cli runs) is the reference: it works
+// on a copy of the window's drive, so that what a job of the window makes can be compared.
 #pragma once
 
-#include <gtest/gtest.h>
-#include <windows.h>
-
-#include <atomic>
-#include <map>
+#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "blocks/block_manager.h"
-#include "blocks/pc_fs.h"
-#include "disk/drive_record.h"
-#include "disk/sector_access.h"
-#include "fatfs/file_engine.h"
-#include "jobs/job_runner.h"
-#include "support/temp_dir.h"
-#include "tests/jobs/fake_job_frontend.h"
+#include "gui_harness.h"
+#include "support/drive_image_test.h"
 #include "tests/settings/test_store.h"
-#include "window_probe.h"
 
-// 2026-12-05 19:59:44, the time every block header and backup folder gets while a test runs.
-constexpr wchar_t kTestStamp[] = L"20261205195944";
-
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public DriveImageTest {
 protected:
-    static constexpr uint32_t kBlocks = 12;
+    static constexpr int kBlocks = 8;
 
-    MainWindowTest();
-    ~MainWindowTest() override;
     void SetUp() override;
     void TearDown() override;
-
-    // Attaches the drive image (done by SetUp; tests that start without a drive skip it).
-    void AttachDrive();
-    // Starts the window and waits until it is there; with blocks, until its list shows the
-    // drive's blocks and no job runs.
+    // Starts the window and waits until it shows; with blocks, until it lists them and no job runs.
     void OpenWindow(bool waitForBlocks = true);
-    // Closes the window as the close box does and waits for its message loop's exit code.
+    // Closes the window as the close box does; the message loop's exit code.
     int CloseWindow();
-    // Waits until no job is starting or running.
-    bool WaitForJobs(int timeoutMs = 20000);
-    // Posts a command to the window, as the menu does.
+    bool WaitForJobs();
     void Command(int id) { PostMessageW(frame, WM_COMMAND, static_cast<WPARAM>(id), 0); }
-    // Sends a command that starts a job without a dialog and waits until the job is over.
-    bool RunCommand(int id) {
-        SendMessageW(frame, WM_COMMAND, static_cast<WPARAM>(id), 0);
-        return WaitForJobs();
-    }
+    // An image of lastSector + 1 sectors (an existing one when 0) attached as a drive, on the
+    // window's thread while the window is open.
+    DriveRecord AttachImage(const std::string& name, uint32_t lastSector);
+    // What the system sends the window when a volume arrives or goes.
+    void VolumeChange(WPARAM event);
 
-    // The reference job core on a copy of the drive image as it is now (ref.img): runs a job
-    // kind on rows selected by block number, with its own upload and backup folders.
-    int RunReferenceJob(int kind, const std::vector<int>& blocks);
-    // The block list the reference core lists for the drive image as it is now.
-    std::vector<Row> ReferenceRows();
+    // The reference core runs a job kind over the blocks on a copy of the window's drive; its result.
+    int Reference(int kind, const std::vector<int>& blocks);
+    // The block list the reference core makes of the window's drive as it is now.
+    std::string ReferenceRows();
+    std::string WindowDrive() const { return ReadWholeFile(image); }
+    // How many sectors of two images differ, and the first few ("" when they are the same).
+    static std::string Differences(const std::string& a, const std::string& b);
+    // Every file and folder under root, one line each: the path, and a file's size and checksum.
+    static std::string Contents(const std::string& root);
+    // The Explorer command lines asked for since the last call.
+    static std::vector<std::wstring> TakeExplorerStarts();
 
-    // Explorer command lines the window asked for, in order.
-    static std::vector<std::wstring> ExplorerStarts();
-
-    // A file under path, every level made.
-    static void PutFile(const std::string& path, const std::string& bytes);
-    // Every file and folder under root by its path below root ("a/b.txt", folders end in "/"),
-    // with the bytes of the files.
-    static std::map<std::string, std::string> FolderContents(const std::string& root);
-    static std::string FileBytes(const std::string& path);
-    // Copies a file over another (the library's copy_file cannot replace a file here).
-    static void CopyFileOver(const std::string& from, const std::string& to);
-    // A path as the program is given it.
-    static std::wstring Wide(const std::string& path);
-
-    TempDir dir;
     TestStore store;
-    std::string drivePath;        // the drive image the window works on
-    std::string referencePath;    // its copy for the reference core
-    std::string uploadRoot;       // the window's savePath
-    std::string backupRoot;       // the window's backupPath
-    std::string referenceUpload;  // the reference core's savePath
-    std::string referenceBackup;  // the reference core's backupPath
-    DriveRecord drive;            // the attached drive's record
-    bool attached = false;
-
+    std::string image;  // the window's drive image, its upload and backup directories
+    std::string windowUpload;
+    std::string windowBackup;
+    DriveRecord shown;   // the window's drive as attached
+    std::string letter;  // its letter: the level of its folders in those directories
     HWND frame = nullptr;
     HWND list = nullptr;
     HWND tree = nullptr;
-    int exitCode = -1;
-
-    SectorAccess sectors;
-    FileEngine engine{sectors};
-    PcFileSystem pc;
-    FakeJobFrontEnd reference;
-    BlockManager referenceBlocks{sectors, engine, pc, reference};
-    JobRunner referenceRunner;
+    std::unique_ptr<UiThread> ui;
 
 private:
-    void MakeDrive();
-    std::thread ui_;
-    std::atomic<DWORD> uiThreadId_{0};
-    std::atomic<bool> uiEnded_{false};
+    std::vector<int32_t> attached_;
 };

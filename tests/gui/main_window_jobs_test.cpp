@@ -1,219 +1,137 @@
-// Jobs started from the main window run on the real worker thread over the selected rows and
-// make what the job core makes for slotwise-cli: opened folders, saved blocks, written and
-// exported images, backups; Explorer is asked for the folder a job filled.
-#include "main_window_fixture.h"
+// Jobs started from the main window make what the job core makes for slotwise-cli (folders,
+// blocks, images, backups) and fail as it fails, with a box over the window; while a job asks
+// its question the window holds still: no second job, reload or format.
+#include <windows.h>
 
 #include <commctrl.h>
 
-#include <filesystem>
-
-#include "blocks/drive_format.h"
-#include "disk/image_drive.h"
-#include "disk/system_error.h"
-#include "ui/job_threads.h"
-#include "ui/program_core.h"
+#include "disk/wide_path.h"
+#include "main_window_fixture.h"
+#include "support/test_bytes.h"
 #include "ui/resource.h"
 
 namespace {
-namespace fs = std::filesystem;
 
-class MainWindowJobs : public MainWindowTest {
-protected:
-    // The drive as it is now becomes the reference core's drive.
-    void CopyDriveForReference() { CopyFileOver(drivePath, referencePath); }
-    std::string Level() const { return std::string(1, static_cast<char>(drive.driveName[0])); }
-};
-
-TEST_F(MainWindowJobs, OpeningOneBlockFillsItsFolderAndShowsIt) {
+TEST_F(MainWindowTest, EveryJobFromTheWindowMakesWhatTheJobCoreMakes) {
     OpenWindow();
-    CopyDriveForReference();
-    ASSERT_EQ(RunReferenceJob(JOB_OPEN, {1}), 0);
-
-    SelectRows(list, {1});
-    ASSERT_TRUE(RunCommand(ID_BLOCK_OPEN));
-    const std::string opened = uploadRoot + "/" + Level() + "/FLOPPY001";
-    auto contents = FolderContents(opened);
-    EXPECT_EQ(contents, FolderContents(referenceUpload + "/" + Level() + "/FLOPPY001"));
-    EXPECT_EQ(contents.count("Letters and reports/Letter to the reader.txt"), 1u);
-    EXPECT_EQ(ExplorerStarts(), (std::vector<std::wstring>{L"explorer " + Wide(uploadRoot) + L"\\" +
-                                                           drive.driveName.substr(0, 1) + L"\\FLOPPY001\\."}));
-}
-
-TEST_F(MainWindowJobs, OpeningSeveralBlocksShowsTheDrivesFolder) {
-    OpenWindow();
-    CopyDriveForReference();
-    ASSERT_EQ(RunReferenceJob(JOB_OPEN, {1, 2, 7}), 0);
-
-    SelectRows(list, {1, 2, 7});
-    ASSERT_TRUE(RunCommand(ID_BULK_OPEN));
-    EXPECT_EQ(FolderContents(uploadRoot + "/" + Level()), FolderContents(referenceUpload + "/" + Level()));
-    EXPECT_EQ(FolderContents(uploadRoot + "/" + Level()).count("FLOPPY007/"), 1u);
-    EXPECT_EQ(ExplorerStarts(), (std::vector<std::wstring>{L"explorer " + Wide(uploadRoot) + L"\\" +
-                                                           drive.driveName.substr(0, 1) + L"\\."}));
-}
-
-TEST_F(MainWindowJobs, SavingWritesTheFolderIntoTheBlockAndRefreshesItsRow) {
-    OpenWindow();
-    for (const std::string& root : {uploadRoot, referenceUpload}) {
-        PutFile(root + "/" + Level() + "/FLOPPY004/Notes from the meeting.txt", "agenda\r\n");
-        PutFile(root + "/" + Level() + "/FLOPPY004/Pictures/Holiday at the sea.bmp", std::string(300000, 'p'));
+    // A folder with long names to save into block 4, for the window and for the reference alike.
+    for (const std::string& folder : {windowUpload + "/" + letter + "/FLOPPY004", UploadDir(4)}) {
+        PutFile(folder + "/Notes from the meeting.txt", "agenda\r\n");
+        PutFile(folder + "/Pictures/Holiday at the sea.bmp", TestBytes(300000, 4));
     }
-    CopyDriveForReference();
-    ASSERT_EQ(RunReferenceJob(JOB_SAVE, {4}), 0);
-
-    SelectRows(list, {4});
-    ASSERT_TRUE(RunCommand(ID_BLOCK_SAVE));
-    EXPECT_TRUE(FileBytes(drivePath) == FileBytes(referencePath));
-    EXPECT_NE(RowsOf(list)[4][2], L"0%");
-    EXPECT_EQ(RowsOf(list)[4], (Row{reference.list.rows[4].cells[0], reference.list.rows[4].cells[1],
-                                    reference.list.rows[4].cells[2], reference.list.rows[4].cells[3]}));
-    EXPECT_TRUE(ExplorerStarts().empty());
-}
-
-TEST_F(MainWindowJobs, WritingAnImageAsksForTheFileAndWritesEverySelectedBlock) {
-    OpenWindow();
-    CopyDriveForReference();
-    const std::string image = dir.File("block2.img");
-    referenceRunner.parameters.imagePath = Wide(image);
-    ASSERT_EQ(RunReferenceJob(JOB_EXPORT_IMAGE, {2}), 0);
-    ASSERT_EQ(RunReferenceJob(JOB_WRITE_IMAGE, {5, 7}), 0);
-
-    SelectRows(list, {5, 7});
-    Command(ID_BULK_WRITE_IMAGE);
-    OpenDialog dialog = WaitForDialog();
-    ASSERT_NE(dialog.hwnd, nullptr);
-    EXPECT_EQ(dialog.caption, L"Select to write image file");
-    EXPECT_EQ(FileTypesInDialog(dialog), (std::vector<std::wstring>{L"Image file (*.img) ", L"all file(*.*)"}));
-    ASSERT_TRUE(ChooseFileInDialog(dialog, Wide(image)));
-    ASSERT_TRUE(WaitUntil([&] { return RowsOf(list)[7][2] == RowsOf(list)[2][2]; }));
-    ASSERT_TRUE(WaitForJobs());
-    EXPECT_TRUE(FileBytes(drivePath) == FileBytes(referencePath));
-    EXPECT_EQ(RowsOf(list)[5][2], RowsOf(list)[2][2]);
-    EXPECT_NE(RowsOf(list)[5][2], L"0%");
-}
-
-TEST_F(MainWindowJobs, ExportingProposesTheBlocksNameAndWritesItsImage) {
-    OpenWindow();
-    CopyDriveForReference();
-    referenceRunner.parameters.imagePath = Wide(dir.File("reference-export.img"));
-    ASSERT_EQ(RunReferenceJob(JOB_EXPORT_IMAGE, {2}), 0);
-
-    SelectRows(list, {2});
-    Command(ID_BLOCK_EXPORT_IMAGE);
-    OpenDialog dialog = WaitForDialog();
-    ASSERT_NE(dialog.hwnd, nullptr);
-    EXPECT_EQ(dialog.caption, L"Save image file");
-    EXPECT_EQ(FileNameInDialog(dialog), L"FIMG002");
-    const std::string exported = dir.File("export.img");
-    ASSERT_TRUE(ChooseFileInDialog(dialog, Wide(exported)));
-    ASSERT_TRUE(WaitUntil([&] { return fs::exists(fs::u8path(exported)); }));
-    ASSERT_TRUE(WaitForJobs());
-    EXPECT_TRUE(FileBytes(exported) == FileBytes(dir.File("reference-export.img")));
-    EXPECT_EQ(FileBytes(exported).size(), 1474560u);
-}
-
-TEST_F(MainWindowJobs, ExportingWithNothingSelectedOpensNoDialog) {
-    OpenWindow();
-    SelectRows(list, {});
-    SendMessageW(frame, WM_COMMAND, ID_BLOCK_EXPORT_IMAGE, 0);
-    EXPECT_EQ(WaitForDialog(300).hwnd, nullptr);
-}
-
-TEST_F(MainWindowJobs, BackingUpCopiesEveryBlockIntoAStampedFolder) {
-    OpenWindow();
-    CopyDriveForReference();
-    ASSERT_EQ(RunReferenceJob(JOB_BACKUP, {}), 0);
-
-    SelectRows(list, {3});
-    ASSERT_TRUE(RunCommand(ID_DRIVE_BACKUP));
-    const std::string stamp = "20261205195944";
-    auto contents = FolderContents(backupRoot + "/" + stamp + "/" + Level());
-    EXPECT_EQ(contents, FolderContents(referenceBackup + "/" + stamp + "/" + Level()));
-    EXPECT_EQ(contents.count("FLOPPY000/"), 1u);
-    EXPECT_EQ(contents.count("FLOPPY011/"), 1u);
-    EXPECT_EQ(ExplorerStarts(), (std::vector<std::wstring>{L"explorer " + Wide(backupRoot) + L"\\" + kTestStamp +
-                                                           L"\\" + drive.driveName.substr(0, 1) + L"\\."}));
-}
-
-// The format dialog's side of a whole-drive format, over the program's own sector access.
-class RecordingFormatHost : public DriveFormatHost {
-public:
-    explicit RecordingFormatHost(const std::wstring& path, bool opens = true) : path_(path), opens_(opens) {}
-    bool OpenDrive() override {
-        std::unique_ptr<ImageDrive> drive = opens_ ? ImageDrive::Open(path_) : nullptr;
-        if (!drive) {
-            SetLastSystemError(ERROR_ACCESS_DENIED);
-            return false;
+    PutFile(dir.File("large.img"), std::string(1572865, 'x'));
+    runner.parameters.floppyFormat = Format720K;
+    runner.parameters.quickFormat = 1;
+    const std::wstring up = L"explorer " + WideFromUtf8(windowUpload) + L"\\" + shown.driveName.substr(0, 1);
+    const std::wstring backup = L"explorer " + WideFromUtf8(windowBackup) + L"\\" + WideFromUtf8(kTestStamp) + L"\\" +
+                                shown.driveName.substr(0, 1) + L"\\.";
+    auto choose = [&](const char* file) {
+        return [=](HWND dialog) { ChooseFile(dialog, WideFromUtf8(dir.File(file))); };
+    };
+    auto format = [](HWND dialog) {  // 720K, quick, and Start, which asks nothing
+        Click(dialog, IDC_BLOCK_FORMAT_720K);
+        Click(dialog, IDC_BLOCK_QUICK);
+        PostMessageW(dialog, WM_COMMAND, IDC_BLOCK_START, 0);
+    };
+    const wchar_t* tooLarge = L"Error: the image file must less than 1.5M  ";
+    const struct {
+        int command;  // 0: Enter on the list
+        std::vector<int> rows;
+        int kind;
+        const char* image;  // the reference's image file
+        int result;
+        std::function<void(HWND dialog)> answer;  // the dialog the command opens
+        const wchar_t* box;                       // the job's last word, a box answered with OK
+        std::vector<std::wstring> explorer;
+    } steps[] = {
+        {ID_BLOCK_SAVE, {4}, JOB_SAVE, "", 0, nullptr, nullptr, {}},
+        {0, {4}, JOB_OPEN, "", 0, nullptr, nullptr, {up + L"\\FLOPPY004\\."}},
+        {ID_BULK_OPEN, {1, 4, 7}, JOB_OPEN, "", 0, nullptr, nullptr, {up + L"\\."}},
+        {ID_BLOCK_EXPORT_IMAGE, {4}, JOB_EXPORT_IMAGE, "ref-block.img", 0, choose("block.img"), nullptr, {}},
+        {ID_BULK_WRITE_IMAGE, {5, 7}, JOB_WRITE_IMAGE, "block.img", 0, choose("block.img"), nullptr, {}},
+        {ID_BLOCK_WRITE_IMAGE, {6}, JOB_WRITE_IMAGE, "large.img", 257, choose("large.img"), tooLarge, {}},
+        {ID_BULK_FORMAT, {3, 5}, JOB_FORMAT, "", 0, format, L"Format complete", {}},
+        {ID_DRIVE_BACKUP, {3}, JOB_BACKUP, "", 0, nullptr, nullptr, {backup}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.kind);
+        runner.parameters.imagePath = WideFromUtf8(dir.File(step.image));
+        ASSERT_EQ(Reference(step.kind, step.rows), step.result);
+        TakeExplorerStarts();
+        SelectRows(list, step.rows);
+        if (!step.answer) {
+            SendMessageW(step.command ? frame : list, step.command ? WM_COMMAND : WM_KEYDOWN,
+                         step.command ? step.command : VK_RETURN, 0);
+        } else {
+            Command(step.command);
+            HWND dialog = FindDialog(frame);
+            step.answer(dialog);
+            WaitUntil([&] { return !IsWindow(dialog); });
+            RunOn(frame, [] {});  // the command has started its job
         }
-        Program().sectors.AttachDrive(std::move(drive));
-        return true;
+        if (step.box) {
+            const Box box = WaitForBox(frame);
+            EXPECT_EQ(box.caption + L"|" + box.text, L"[Tanvale] Slotwise|" + std::wstring(step.box));
+            Answer(box.hwnd, IDOK);
+        }
+        ASSERT_TRUE(WaitForJobs());
+        EXPECT_EQ(Differences(WindowDrive(), ReadWholeFile(drivePath)), "");
+        EXPECT_EQ(Contents(windowUpload + "/" + letter), Contents(uploadRoot + "/Y"));
+        EXPECT_EQ(Contents(windowBackup + "/" + kTestStamp + "/" + letter), Contents(BackupDir()));
+        EXPECT_EQ(Differences(ReadWholeFile(dir.File("block.img")), ReadWholeFile(dir.File("ref-block.img"))), "");
+        EXPECT_EQ(TakeExplorerStarts(), step.explorer);
+        EXPECT_EQ(Rows(list), ReferenceRows());
     }
-    void CloseDrive() override { Program().sectors.CloseDrive(); }
-    void BeginProgress(uint32_t) override {}
-    void ShowProgress(uint32_t done, uint32_t) override { progress.push_back(done); }
-    void EndProgress() override {}
-    void SetIgnoreDeviceChanges(bool) override {}
-    void RestartDevice() override {}
-    bool FindDriveAgain() override { return true; }
-    void ReselectDrive() override {}
-    void Inform(const std::wstring& text) override { informed.push_back(text); }
-
-    std::vector<uint32_t> progress;
-    std::vector<std::wstring> informed;
-
-private:
-    std::wstring path_;
-    bool opens_;
-};
-
-TEST_F(MainWindowJobs, TheFormatWorkerFormatsAWholeDriveOnItsOwnThread) {
-    OpenWindow();
-    RecordingFormatHost host(Wide(drivePath));
-    std::vector<bool> controls;
-    FormatDriveRequest request;
-    request.host = &host;
-    request.owner = frame;
-    request.blockCount = 4;
-    request.parameters.floppyFormat = Format720K;
-    request.parameters.quickFormat = 1;
-    request.enableControls = [&](bool on) { controls.push_back(on); };
-    bool started = false, second = true;
-    RunOnWindowThread(frame, [&] {
-        started = StartFormatDrive(request);
-        // One format at a time: formatRunning is set before the worker begins.
-        second = StartFormatDrive(request);
-    });
-    EXPECT_TRUE(started);
-    EXPECT_FALSE(second);
-    ASSERT_TRUE(WaitUntil([] { return Program().formatWorker.formatRunning.load() == 0; }));
-    EXPECT_EQ(controls, (std::vector<bool>{false, true}));
-    EXPECT_EQ(host.progress, (std::vector<uint32_t>{1, 2, 3, 4}));
-    EXPECT_EQ(host.informed, std::vector<std::wstring>{L"Format complete"});
-    std::vector<Row> rows = ReferenceRows();
-    ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(rows[3][1], L"713.0 KB");
 }
 
-TEST_F(MainWindowJobs, AFailedWholeDriveFormatIsReportedOverTheDialog) {
+TEST_F(MainWindowTest, WhileAJobAsksItsQuestionNothingElseStartsAndTheAnswerDecides) {
     OpenWindow();
-    RecordingFormatHost host(Wide(drivePath), false);
-    std::vector<bool> controls;
-    FormatDriveRequest request;
-    request.host = &host;
-    request.owner = frame;
-    request.blockCount = 4;
-    request.enableControls = [&](bool on) { controls.push_back(on); };
-    RunOnWindowThread(frame, [&] { StartFormatDrive(request); });
-    OpenDialog box = WaitForDialog();
-    ASSERT_NE(box.hwnd, nullptr);
-    EXPECT_EQ(box.owner, frame);
-    EXPECT_NE(box.text.find(L"ccess"), std::wstring::npos) << box.text;
-    // Until the report is answered the format still runs.
-    EXPECT_EQ(Program().formatWorker.formatRunning.load(), 1);
-    ASSERT_TRUE(AnswerDialog(box, IDOK));
-    ASSERT_TRUE(WaitUntil([] { return Program().formatWorker.formatRunning.load() == 0; }));
-    EXPECT_EQ(controls, (std::vector<bool>{false, true}));
-    EXPECT_EQ(ReferenceRows().size(), kBlocks);
+    for (const std::string& root : {windowUpload + "/" + letter, uploadRoot + "/Y"}) {
+        PutFile(root + "/FLOPPY003/Too large.bin", TestBytes(1600000, 3));
+        PutFile(root + "/FLOPPY004/Fits.txt", "a small file\r\n");
+    }
+    frontEnd.saveAnswers.push_back(ANSWER_CONTINUE);
+    ASSERT_EQ(Reference(JOB_SAVE, {3, 4}), 0);
+    // A mark in a cell: a reload would rewrite it.
+    ListView_SetItemText(list, 6, 3, const_cast<wchar_t*>(L"marked"));
+    TakeExplorerStarts();
+
+    SelectRows(list, {3, 4});
+    Command(ID_BULK_SAVE);
+    const Box question = WaitForBox(frame);
+    EXPECT_EQ(question.caption + L"|" + question.text,
+              L"[Tanvale] Slotwise|003  floppy disk block, surpass the biggest capability \n\n Try or not?");
+    EXPECT_FALSE(IsWindowEnabled(list) || IsWindowEnabled(tree));
+    const std::vector<int> commands = {ID_DRIVE_FORMAT, ID_DRIVE_REFRESH,     ID_BLOCK_OPEN,
+                                       ID_BULK_SAVE,    ID_OPTION_SELECT_ALL, ID_DRIVE_BACKUP};
+    EXPECT_TRUE(WaitUntil([&] {
+        return CommandStates(frame, commands) == "1012:-- 1013:-- 1021:-- 1031:- 1057:- 5104:++";
+    })) << CommandStates(frame, commands);
+    // What the keyboard and the still enabled backup button send is dropped.
+    for (int command : {ID_DRIVE_REFRESH, ID_OPTION_SELECT_ALL, ID_DRIVE_BACKUP, ID_BLOCK_OPEN})
+        EXPECT_TRUE(SendReturns(frame, WM_COMMAND, MAKEWPARAM(command, 1))) << command;
+    // Ctrl+F opens the format dialog (over the box: the job's input is the window's); it cannot start.
+    Command(ID_DRIVE_FORMAT);
+    HWND format = FindDialog(nullptr, IDC_DRIVE_LIST);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowEnabled(GetDlgItem(format, IDC_DRIVE_START)); }));
+    EXPECT_TRUE(SendReturns(format, WM_COMMAND, IDC_DRIVE_START));
+    Answer(format, IDCANCEL);
+    Command(ID_OPTION_SET);  // the settings dialog keeps the directories a job uses
+    HWND settings = FindDialog(nullptr, IDC_UPLOAD_PATH);
+    EXPECT_EQ(ControlStates(settings, {{"upload", IDC_UPLOAD_PATH}, {"browse", IDC_BACKUP_BROWSE}}),
+              "upload(off) browse(off)");
+    Answer(settings, IDCANCEL);
+
+    // Continue goes on with block 4.
+    Answer(question.hwnd, IDCONTINUE);
+    ASSERT_TRUE(WaitForJobs());
+    EXPECT_EQ(FindDialog(nullptr, 0, 0), nullptr);
+    EXPECT_EQ(Differences(WindowDrive(), ReadWholeFile(drivePath)), "");
+    EXPECT_NE(Rows(list).find(" | marked\n"), std::string::npos) << "the list was reloaded";
+    EXPECT_EQ(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), 2);
+    EXPECT_TRUE(IsWindowEnabled(list) && IsWindowEnabled(tree));
+    EXPECT_EQ(Contents(windowBackup), "");
+    EXPECT_TRUE(TakeExplorerStarts().empty());
 }
 
 }  // namespace
