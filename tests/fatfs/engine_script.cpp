@@ -22,7 +22,6 @@ namespace {
 
 using Words = std::vector<std::string>;
 constexpr uint32_t kBase = kSlotSectors;  // drive sector of the slot's first sector: block 1
-constexpr int kLfnOffsets[13] = {1, 3, 5, 7, 9, 14, 16, 18, 20, 22, 24, 28, 30};
 // The floppies a DOS format makes: name, sectors, sectors a cluster, FAT sectors, root entries, media.
 constexpr uint32_t kFloppies[3][6] = {{1440, 2880, 1, 9, 224, 0xF0},
                                       {1200, 2400, 2, 7, 224, 0xF9},
@@ -76,12 +75,6 @@ std::string Collapsed(const std::vector<std::string>& items) {  // "ok x13, root
             ++same;
         text += (text.empty() ? "" : ", ") + items[i] + (same > 1 ? " x" + std::to_string(same) : "");
     }
-    return text;
-}
-std::string DateTime(uint32_t date, uint32_t time) {  // FAT encoding, decoded here
-    char text[32];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", 1980 + (date >> 9), date >> 5 & 15, date & 31,
-                  time >> 11, time >> 5 & 63, (time & 31) * 2);
     return text;
 }
 uint16_t Encoded(const std::string& text) {  // "2024-02-29" or "23:59:58", encoded here
@@ -145,7 +138,6 @@ private:
             return;
         }
         if (c == "chain") return Say(Chain(num(1)));
-        if (c == "dir") return Dir(w[1], w.size() > 2 ? num(2) : 0, w.size() > 3 ? num(3) : 0);
         if (c == "mount") return Mount();
         if (c == "free") {
             DiskInfo info{};
@@ -173,11 +165,6 @@ private:
             position_ = 0;
             bool found = w[1].find('*') != std::string::npos && (s == FS_OK || s == FS_IS_DIRECTORY);
             return Say(StatusText(s) + (found ? " " + FoundText() : ""));
-        }
-        if (c == "read") {
-            int64_t wrongAt;
-            uint32_t done = Read(num(1), &s, &wrongAt);
-            return Say(StatusText(s) + Count(s, done, num(1)) + Wrong(wrongAt));
         }
         if (c == "readall") return ReadAll(w[1], w.size() > 2 ? num(2) : kBlockImageSize);
         if (c == "erase") return Say(StatusText(engine_.fsErase(w[1].c_str())));
@@ -239,46 +226,6 @@ private:
             start = next;
         }
     }
-    // Entry `index` of the root area ("root") or of the cluster named by its number.
-    uint8_t* Entry(const std::string& where, uint32_t index) {
-        return Sector(where == "root" ? FatStart(Fats()) : DataStart() + (Number(where) - 2) * BootSector()[13]) +
-               index * 32;
-    }
-    // dir WHERE [FIRST [COUNT]]: COUNT entries, or all up to the end marker and a word on what follows it.
-    void Dir(const std::string& where, uint32_t first, uint32_t count) {
-        uint32_t capacity = where == "root" ? Le(BootSector() + 17, 2) : BootSector()[13] * 16u;
-        for (uint32_t i = first; i < capacity && (count == 0 || i < first + count); ++i) {
-            const uint8_t* e = Entry(where, i);
-            Say(std::to_string(i) + ": " + EntryText(e));
-            if (e[0] != 0 || count != 0) continue;
-            uint32_t stale = 0;  // past the end marker nothing may look like an entry
-            for (uint32_t k = i + 1; k < capacity; ++k)
-                stale += std::any_of(Entry(where, k), Entry(where, k) + 32, [](uint8_t b) { return b; });
-            if (stale) out_.back() += ", then " + std::to_string(stale) + " entries not cleared";
-            return;
-        }
-    }
-    static std::string EntryText(const uint8_t* e) {
-        if (e[0] == 0) return "end";
-        if ((e[11] & 0x3F) == 0x0F) {
-            std::u16string chars;
-            bool ended = false, filler = e[12] == 0 && Le(e + 26, 2) == 0;  // after the NUL only FFFF
-            for (int offset : kLfnOffsets) {
-                uint16_t ch = static_cast<uint16_t>(Le(e + offset, 2));
-                if (ended) filler = filler && ch == 0xFFFF;
-                ended = ended || ch == 0;
-                if (!ended) chars += static_cast<char16_t>(ch);
-            }
-            return "lfn " + Hex(e[0]) + " sum " + Hex(e[13]) + " \"" + Utf8(chars) + "\"" +
-                   (filler ? "" : " bad filler");
-        }
-        std::string text = "\"" + Escaped(std::string(reinterpret_cast<const char*>(e), 11)) + "\" " + Hex(e[11]) +
-                           " cluster " + std::to_string(Le(e + 26, 2) | Le(e + 20, 2) << 16) + " size " +
-                           std::to_string(Le(e + 28, 4));
-        if (Le(e + 22, 4)) text += " written " + DateTime(Le(e + 24, 2), Le(e + 22, 2));
-        if (Le(e + 14, 4)) text += " created " + DateTime(Le(e + 16, 2), Le(e + 14, 2));
-        return Le(e + 18, 2) ? text + " accessed " + DateTime(Le(e + 18, 2), 0).substr(0, 10) : text;
-    }
     // format 1440|1200|720 [LABEL] [at SECTOR]: an empty floppy, its boot sector at SECTOR, over a
     // slot of 0xF6 bytes (a directory cluster not cleared shows).
     void Format(const Words& w) {
@@ -293,9 +240,10 @@ private:
         for (uint32_t copy = 0; copy < 2; ++copy)
             PutLe(Sector(FatStart(copy)), 3, 0xFFFF00 | (*f)[5]);
         if (w.size() % 2 == 0) return;  // no label
-        std::memset(Entry("root", 0), ' ', 11);
-        std::memcpy(Entry("root", 0), w[2].data(), std::min<size_t>(11, w[2].size()));
-        Entry("root", 0)[11] = 0x08;
+        uint8_t* label = Sector(FatStart(2));
+        std::memset(label, ' ', 11);
+        std::memcpy(label, w[2].data(), std::min<size_t>(11, w[2].size()));
+        label[11] = 0x08;
     }
     // boot PERCLUSTER RESERVED FATS ROOTENTRIES TOTAL FATSECTORS: a zero slot but for a boot sector.
     void Boot(const Words& w, uint32_t media, bool zeroSlot) {
@@ -340,6 +288,10 @@ private:
         if (s == FS_OK) expected_[Key()] = Expected{++files_, 0}, position_ = 0, volume_.longNames[path] = longName;
         return s ? s : Stamp();
     }
+    // The count a transfer moved; a failure that leaves the count asked for moved nothing.
+    static std::string Count(FsStatus s, uint32_t done, uint32_t asked) {
+        return s && done == asked ? "" : ", " + std::to_string(done) + " bytes";
+    }
     // Writes the open file's next `count` bytes at the position.
     std::string Append(uint32_t count) {
         Expected& e = expected_.count(Key()) ? expected_[Key()] : expected_[Key()] = Expected{++files_, 0};
@@ -350,37 +302,25 @@ private:
         e.length = std::max(e.length, position_);
         return s == FS_OK && done == count ? "ok" : StatusText(s) + Count(s, done, count);
     }
-    // Reads at the position; *wrongAt: the first file offset not holding what was written there, or -1.
-    uint32_t Read(uint32_t count, FsStatus* status, int64_t* wrongAt) {
-        std::string bytes(count, '\0');
-        uint32_t done = count;
-        *status = engine_.fsReadBytes(&bytes[0], &done);
-        *wrongAt = -1;
-        if (*status == FS_OK && expected_.count(Key()) && done > 0) {
-            std::string want = TestBytes(position_ + done, expected_[Key()].seed).substr(position_);
-            size_t at = std::mismatch(want.begin(), want.end(), bytes.begin()).first - want.begin();
-            if (at < done) *wrongAt = position_ + at;
-        }
-        position_ += done;
-        return done;
-    }
-    // The count a transfer moved; a failure that leaves the count asked for moved nothing.
-    static std::string Count(FsStatus s, uint32_t done, uint32_t asked) {
-        return s && done == asked ? "" : ", " + std::to_string(done) + " bytes";
-    }
-    static std::string Wrong(int64_t at) { return at < 0 ? "" : ", not as written from byte " + std::to_string(at); }
-    void ReadAll(const std::string& path, uint32_t piece) {  // readall PATH [PIECE]: open, read to the end, close
+    // readall PATH [PIECE]: opens, reads to the end in pieces and closes, and says whether the bytes
+    // are those written there. A failure that leaves the count asked for read nothing.
+    void ReadAll(const std::string& path, uint32_t piece) {
         FsStatus s = engine_.fsOpen(path.c_str(), nullptr);
-        position_ = 0;
         if (s) return Say("open " + StatusText(s));
-        int64_t wrongAt = -1;
-        while (Read(piece, &s, &wrongAt) > 0 && s == FS_OK && wrongAt < 0) {
+        bool known = expected_.count(Key());
+        std::string want = known ? TestBytes(expected_[Key()].length, expected_[Key()].seed) : "", bytes(piece, '\0');
+        size_t position = 0, wrongAt = std::string::npos;
+        for (uint32_t done = piece; s == FS_OK && done > 0; position += done) {
+            s = engine_.fsReadBytes(&bytes[0], &(done = piece));
+            done = s && done == piece ? 0 : done;
+            for (size_t i = 0; known && wrongAt == std::string::npos && i < done; ++i)
+                if (position + i >= want.size() || want[position + i] != bytes[i]) wrongAt = position + i;
         }
-        std::string text = StatusText(s) + ", " + std::to_string(position_) + " bytes" + Wrong(wrongAt);
-        if (wrongAt < 0 && expected_.count(Key()))
-            text += position_ == expected_[Key()].length
-                        ? ", as written"
-                        : ", of " + std::to_string(expected_[Key()].length) + " written";
+        std::string text = StatusText(s) + ", " + std::to_string(position) + " bytes";
+        if (wrongAt != std::string::npos)
+            text += ", not as written from byte " + std::to_string(wrongAt);
+        else if (known && s == FS_OK)
+            text += position == want.size() ? ", as written" : ", of " + std::to_string(want.size()) + " written";
         Say((s = engine_.fsClose()) ? text + ", close " + StatusText(s) : text);
     }
     std::string FoundText() {
