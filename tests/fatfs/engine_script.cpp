@@ -166,7 +166,7 @@ private:
             bool found = w[1].find('*') != std::string::npos && (s == FS_OK || s == FS_IS_DIRECTORY);
             return Say(StatusText(s) + (found ? " " + FoundText() : ""));
         }
-        if (c == "readall") return ReadAll(w[1], w.size() > 2 ? num(2) : kBlockImageSize);
+        if (c == "readall") return ReadAll(w[1], w.size() > 2 ? num(2) : 0);
         if (c == "erase") return Say(StatusText(engine_.fsErase(w[1].c_str())));
         if (c == "ls") return List(w[1], U16(w.size() > 2 ? w[2] : w[1]));
         if (c == "setinfo") return SetInfo(w);
@@ -302,11 +302,13 @@ private:
         e.length = std::max(e.length, position_);
         return s == FS_OK && done == count ? "ok" : StatusText(s) + Count(s, done, count);
     }
-    // readall PATH [PIECE]: opens, reads to the end in pieces and closes, and says whether the bytes
-    // are those written there. A failure that leaves the count asked for read nothing.
+    // readall PATH [PIECE]: opens, reads to the end in pieces (by default, one more than the size)
+    // and closes, and says whether the bytes are those written there. A failure that leaves the
+    // count asked for read nothing.
     void ReadAll(const std::string& path, uint32_t piece) {
         FsStatus s = engine_.fsOpen(path.c_str(), nullptr);
         if (s) return Say("open " + StatusText(s));
+        piece = piece ? piece : engine_.openFile().fileSize + 1;
         bool known = expected_.count(Key());
         std::string want = known ? TestBytes(expected_[Key()].length, expected_[Key()].seed) : "", bytes(piece, '\0');
         size_t position = 0, wrongAt = std::string::npos;
