@@ -77,6 +77,12 @@ std::string Collapsed(const std::vector<std::string>& items) {  // "ok x13, root
     }
     return text;
 }
+std::string DateTime(uint32_t date, uint32_t time) {  // FAT encoding, decoded here
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", 1980 + (date >> 9), date >> 5 & 15, date & 31,
+                  time >> 11, time >> 5 & 63, (time & 31) * 2);
+    return text;
+}
 uint16_t Encoded(const std::string& text) {  // "2024-02-29" or "23:59:58", encoded here
     bool date = text.size() == 10;
     uint32_t high = Number(text.substr(0, date ? 4 : 2)), middle = Number(text.substr(date ? 5 : 3, 2));
@@ -329,16 +335,21 @@ private:
         std::string shortPath = Escaped(engine_.commandPath()), longPath = Utf8(engine_.foundLongName());
         return shortPath + (longPath == shortPath ? "" : " \"" + longPath + "\"");
     }
-    // ls PATTERN [WIDEPATTERN]: what a pattern enumeration finds, with attribute and size.
+    // ls PATTERN [WIDEPATTERN]: what a pattern enumeration finds, with attribute, size and the dates set.
     void List(const std::string& pattern, const std::u16string& wide) {
         for (uint32_t index = 0; index < 5000; ++index) {
             engine_.SetEnumerationIndex(index);
             FsStatus s = engine_.fsOpen(pattern.c_str(), wide.c_str());
             if (s == FS_NOT_FOUND) return;
             if (s != FS_OK && s != FS_IS_DIRECTORY) return Say(StatusText(s) + " at " + std::to_string(index));
-            FileInfo info{};
-            s = engine_.fsFileInfo(&info, kInfoRead);
-            Say(FoundText() + " " + (s ? StatusText(s) : Hex(info.attribute) + " " + std::to_string(info.size)));
+            FileInfo i{};
+            s = engine_.fsFileInfo(&i, kInfoRead);
+            std::string text =
+                FoundText() + " " + (s ? StatusText(s) : Hex(i.attribute) + " " + std::to_string(i.size));
+            if (i.writeDate || i.writeTime) text += " written " + DateTime(i.writeDate, i.writeTime);
+            if (i.createDate || i.createTime) text += " created " + DateTime(i.createDate, i.createTime);
+            if (i.accessDate || i.accessTime) text += " accessed " + DateTime(i.accessDate, i.accessTime);
+            Say(text);
         }
         Say("!! the enumeration does not end");
     }
