@@ -13,7 +13,7 @@ TEST_P(EngineCase, RunsAsTheCaseFileSays) {
     ExpectCaseRuns("fatfs", GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases,
+INSTANTIATE_TEST_SUITE_P(fatfs,
                          EngineCase,
                          ::testing::ValuesIn(CaseNames("fatfs")),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });

@@ -17,7 +17,7 @@ TEST_P(OracleCase, RunsAsTheCaseFileSays) {
     ExpectCaseRuns("oracle", GetParam(), OracleCommands(dir.path()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases,
+INSTANTIATE_TEST_SUITE_P(oracle,
                          OracleCase,
                          ::testing::ValuesIn(CaseNames("oracle")),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
