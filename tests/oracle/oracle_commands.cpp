@@ -171,9 +171,10 @@ private:
             for (const auto& entry : *view)
                 keys[entry.first]++;
         int agreed = 0;
-        for (const auto& [key, seen] : keys) {
+        for (const auto& keySeen : keys) {
+            const std::string& key = keySeen.first;  // a lambda cannot capture a structured binding
             auto at = [&](const View& view) { return view.count(key) ? view.at(key) : std::string("-"); };
-            if (seen == 3 && at(engine) == at(mdir) && at(mdir) == at(sevenZip))
+            if (keySeen.second == 3 && at(engine) == at(mdir) && at(mdir) == at(sevenZip))
                 ++agreed;
             else
                 out->push_back("differ " + key + ": engine " + at(engine) + " | mdir " + at(mdir) + " | 7z " +
