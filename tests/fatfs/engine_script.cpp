@@ -1,5 +1,5 @@
 // The scenario language of the file engine cases. Volumes are built and read back here from their
-// bytes, without the engine: boot sector fields, FAT12 entries, directory entries.
+// bytes, without the engine: boot sector fields and FAT12 entries.
 #include "engine_script.h"
 
 #include <algorithm>
