@@ -1,175 +1,97 @@
-// Image files attached as drives: letters, numbers, size rule, merging into the drive list,
-// and block transfers through the record.
+// Image files attached as drives: the letter and number each one gets, the refusals, and their
+// place in the drive list after the real drives.
 #include "disk/attached_images.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <vector>
 
 #include "disk/drive_list.h"
 #include "disk/drive_scan.h"
-#include "disk/record_drive.h"
-#include "disk/sector_access.h"
-#include "disk/system_error.h"
 #include "support/temp_dir.h"
 
 namespace {
 
+constexpr uint64_t kMiB = 1u << 20;
+
 class AttachedImagesTest : public ::testing::Test {
 protected:
+    std::wstring Image(const std::string& name, uint64_t bytes) {
+        WriteWholeFile(dir.File(name), std::string());
+        std::filesystem::resize_file(dir.File(name), bytes);
+        return dir.WFile(name);
+    }
+    // The drive list line of the new record, or the status and its text.
+    std::wstring Attach(const std::string& name, uint64_t bytes = 2 * kMiB, const std::wstring& lettersInUse = L"") {
+        std::wstring path = bytes == 0 ? dir.WFile(name) : Image(name, bytes);
+        DriveRecord record;
+        int status = images.Attach(path, listed, &record, lettersInUse);
+        if (status != ATTACH_OK) return L"status " + std::to_wstring(status) + L": " + AttachStatusText(status, path);
+        return DriveListLine(record);
+    }
+
     TempDir dir;
     AttachedImages images;
     DriveList listed;
-
-    // A zero-filled image of the given size in bytes.
-    std::wstring MakeImage(const std::string& name, uint64_t bytes) {
-        std::filesystem::resize_file(MakeEmpty(name), bytes);
-        return dir.WFile(name);
-    }
-    std::string MakeEmpty(const std::string& name) {
-        WriteWholeFile(dir.File(name), std::string());
-        return dir.File(name);
-    }
-
-    DriveRecord AttachOk(const std::wstring& path) {
-        DriveRecord record;
-        EXPECT_EQ(images.Attach(path, listed, &record), ATTACH_OK);
-        return record;
-    }
 };
 
-constexpr uint64_t kMiB = 1u << 20;
-
-TEST_F(AttachedImagesTest, AnImageBecomesADriveRecord) {
-    DriveRecord r = AttachOk(MakeImage("demo.img", 64 * kMiB));
-    EXPECT_EQ(r.driveName, L"Y:");
-    EXPECT_EQ(r.deviceNumber, 1000);
-    EXPECT_EQ(r.lastSector, 64 * kMiB / 512 - 1);
-    EXPECT_EQ(r.deviceName, L"Image demo.img");
-    EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::path(r.imagePath), dir.File("demo.img")));
-    EXPECT_TRUE(IsImageRecord(r));
-    EXPECT_EQ(DriveListLine(r), L"Y: (64.00 MB) 1000 Image demo.img USB Device");
-}
-
-TEST_F(AttachedImagesTest, LettersCountDownFromYAndNumbersUpFrom1000) {
-    DriveRecord a = AttachOk(MakeImage("a.img", 2 * kMiB));
-    DriveRecord b = AttachOk(MakeImage("b.img", 2 * kMiB));
-    DriveRecord c = AttachOk(MakeImage("c.img", 2 * kMiB));
-    EXPECT_EQ(a.driveName + b.driveName + c.driveName, L"Y:X:W:");
-    EXPECT_EQ(a.deviceNumber, 1000);
-    EXPECT_EQ(b.deviceNumber, 1001);
-    EXPECT_EQ(c.deviceNumber, 1002);
-
-    // A detached image frees its letter and number for the next one.
-    ASSERT_TRUE(images.Detach(1001));
+TEST_F(AttachedImagesTest, LettersCountDownFromYAndNumbersUpFrom1000WhileFreeOnesAreTakenFirst) {
+    EXPECT_EQ(Attach("a.img", 64 * kMiB), L"Y: (64.00 MB) 1000 Image a.img USB Device");
+    EXPECT_EQ(Attach("b.img"), L"X: (2.00 MB) 1001 Image b.img USB Device");
+    EXPECT_EQ(Attach("c.img"), L"W: (2.00 MB) 1002 Image c.img USB Device");
+    EXPECT_TRUE(images.Detach(1001));
     EXPECT_FALSE(images.Detach(1001));
-    DriveRecord d = AttachOk(MakeImage("d.img", 2 * kMiB));
-    EXPECT_EQ(d.driveName, L"X:");
-    EXPECT_EQ(d.deviceNumber, 1001);
-    EXPECT_EQ(images.records().size(), 3u);
-}
+    EXPECT_EQ(Attach("d.img"), L"X: (2.00 MB) 1001 Image d.img USB Device");
 
-TEST_F(AttachedImagesTest, LettersOfListedDrivesAndOfTheSystemAreSkipped) {
+    // Letters of listed sticks (in any case) and those the system uses now are passed over.
     DriveRecord stick;
     stick.deviceNumber = 1;
     stick.lastSector = 100000;
-    stick.driveName = L"y:";
+    stick.driveName = L"v:";
     AddDriveRecord(listed, stick);
-    DriveRecord r;
-    ASSERT_EQ(images.Attach(MakeImage("a.img", 2 * kMiB), listed, &r, L"XW"), ATTACH_OK);
-    EXPECT_EQ(r.driveName, L"V:");
-}
+    EXPECT_EQ(Attach("e.img", 2 * kMiB, L"UT"), L"S: (2.00 MB) 1003 Image e.img USB Device");
 
-TEST_F(AttachedImagesTest, NoLetterLeftAfterC) {
-    for (int i = 0; i < 23; ++i) {  // Y: down to C:
-        ASSERT_EQ(images.Attach(MakeImage("i" + std::to_string(i) + ".img", 2 * kMiB + i * 512), listed), ATTACH_OK)
-            << i;
-    }
+    // One sector more than a slot is the least a drive can be.
+    EXPECT_EQ(Attach("slot.img", 3072 * 512 + 511),
+              L"status 1: " + AttachStatusText(ATTACH_TOO_SMALL, dir.WFile("slot.img")));
+    EXPECT_EQ(Attach("least.img", 3073 * 512 + 100), L"U: (1.50 MB) 1004 Image least.img USB Device");
+    std::wstring spelledOtherwise = (std::filesystem::path(dir.path()) / "." / "a.img").wstring();
+    EXPECT_EQ(images.Attach(spelledOtherwise, listed), ATTACH_DUPLICATE);
+    std::wstring missing = Attach("missing.img", 0);
+    EXPECT_EQ(missing.rfind(L"status -1: Cannot open the image " + dir.WFile("missing.img") + L": ", 0), 0u)
+        << missing;
+
+    for (int i = 0; i < 17; ++i)  // T:, then R: down to C:
+        ASSERT_EQ(images.Attach(Image("i" + std::to_string(i) + ".img", 2 * kMiB + i * 512), listed), ATTACH_OK) << i;
     EXPECT_EQ(images.records().back().driveName, L"C:");
-    EXPECT_EQ(images.Attach(MakeImage("last.img", 2 * kMiB), listed), ATTACH_NO_LETTER);
-    EXPECT_EQ(images.records().size(), 23u);
+    EXPECT_EQ(Attach("last.img"), L"status 3: " + AttachStatusText(ATTACH_NO_LETTER, dir.WFile("last.img")));
+    EXPECT_EQ(images.records().size(), 22u);
 }
 
-TEST_F(AttachedImagesTest, AnImageMustBeLargerThanOneSlot) {
-    // 3072 sectors and a bit: the last sector would be 3071, one slot exactly.
-    EXPECT_EQ(images.Attach(MakeImage("slot.img", 3072 * 512 + 511), listed), ATTACH_TOO_SMALL);
-    EXPECT_EQ(images.Attach(MakeImage("empty.img", 0), listed), ATTACH_TOO_SMALL);
-    EXPECT_TRUE(images.records().empty());
-    DriveRecord r = AttachOk(MakeImage("least.img", 3073 * 512 + 100));
-    EXPECT_EQ(r.lastSector, 3072u);
-    EXPECT_NE(AttachStatusText(ATTACH_TOO_SMALL, L"slot.img").find(L"slot.img"), std::wstring::npos);
-}
-
-TEST_F(AttachedImagesTest, TheSameFileCannotBeAttachedTwice) {
-    std::wstring path = MakeImage("twice.img", 2 * kMiB);
-    AttachOk(path);
-    std::filesystem::path spelledOtherwise = std::filesystem::path(dir.path()) / "." / "twice.img";
-    EXPECT_EQ(images.Attach(spelledOtherwise.wstring(), listed), ATTACH_DUPLICATE);
-    EXPECT_EQ(images.records().size(), 1u);
-}
-
-TEST_F(AttachedImagesTest, AMissingFileIsASystemError) {
-    SetLastSystemError(0);
-    EXPECT_EQ(images.Attach(dir.WFile("missing.img"), listed), ATTACH_WIN_ERROR);
-    EXPECT_NE(LastSystemError(), 0u);
-    EXPECT_TRUE(images.records().empty());
-    std::wstring text = AttachStatusText(ATTACH_WIN_ERROR, dir.WFile("missing.img"));
-    EXPECT_EQ(text.rfind(L"Cannot open the image " + dir.WFile("missing.img") + L": ", 0), 0u);
-}
-
-TEST_F(AttachedImagesTest, ImagesJoinTheListAfterTheRealDrivesWhileSlotsAreLeft) {
-    DriveRecord a = AttachOk(MakeImage("a.img", 2 * kMiB));
-    DriveRecord b = AttachOk(MakeImage("b.img", 2 * kMiB));
+TEST_F(AttachedImagesTest, ImagesFollowTheRealDrivesInTheListWhileSlotsAreLeft) {
+    DriveRecord a, b;
+    ASSERT_EQ(images.Attach(Image("a.img", 2 * kMiB), listed, &a), ATTACH_OK);
+    ASSERT_EQ(images.Attach(Image("b.img", 2 * kMiB), listed, &b), ATTACH_OK);
     for (int i = 0; i < kDriveSlots - 1; ++i) {
         DriveRecord stick;
         stick.deviceNumber = i + 1;
         stick.lastSector = 100000;
-        stick.driveName = L"/dev/sd" + std::wstring(1, static_cast<wchar_t>(L'b' + i));
+        stick.driveName = L"stick" + std::to_wstring(i);
         AddDriveRecord(listed, stick);
     }
     images.MergeInto(listed);
     EXPECT_EQ(FindDrive(listed, a), kDriveSlots - 1);
-    EXPECT_EQ(FindDrive(listed, b), -1);  // no slot left
-}
+    EXPECT_EQ(FindDrive(listed, b), -1);
 
-TEST_F(AttachedImagesTest, BlocksAreWrittenThroughTheRecordAndReachTheFileAtClose) {
-    DriveRecord r = AttachOk(MakeImage("drive.img", 3 * kSlotSectors * 512 + 512));
-    SectorAccess sectors;
-    std::unique_ptr<RawDrive> drive = OpenRecordDrive(r);
-    ASSERT_NE(drive, nullptr);
-    sectors.AttachDrive(std::move(drive));
-    sectors.SetBlockIndex(2);
-    std::vector<uint8_t> data(2 * kSectorSize);
-    for (size_t i = 0; i < data.size(); ++i)
-        data[i] = static_cast<uint8_t>(i * 7 + 1);
-    ASSERT_EQ(sectors.WriteSectors(3070, 2, data.data()), 0);
-    std::vector<uint8_t> back(data.size());
-    ASSERT_EQ(sectors.ReadSectors(3070, 2, back.data()), 0);
-    EXPECT_EQ(back, data);
-    sectors.CloseDrive();
-
-    std::string image = ReadWholeFile(dir.File("drive.img"));
-    ASSERT_EQ(image.size(), 3 * kSlotSectors * 512 + 512u);
-    const size_t at = (2 * kSlotSectors + 3070) * size_t{512};
-    EXPECT_EQ(std::memcmp(image.data() + at, data.data(), data.size()), 0);
-    EXPECT_EQ(image[at - 1], 0);
-}
-
-TEST_F(AttachedImagesTest, ScanDrivesListsTheProcessImages) {
-    DriveRecord r;
-    ASSERT_EQ(ProcessAttachedImages().Attach(MakeImage("scan.img", 2 * kMiB), listed, &r), ATTACH_OK);
+    // Every scan lists the program's own attached images, until they are detached.
+    DriveRecord scanned;
+    ASSERT_EQ(ProcessAttachedImages().Attach(Image("scan.img", 2 * kMiB), DriveList(), &scanned), ATTACH_OK);
     DriveList list;
     ScanDrives(list);
-    int slot = FindDrive(list, r);
-    EXPECT_GE(slot, 0);
-    for (int i = 0; i < slot; ++i)
-        EXPECT_LT(list.drives[i].deviceNumber, kFirstImageDeviceNumber);
-    ProcessAttachedImages().Detach(r.deviceNumber);
+    EXPECT_GE(FindDrive(list, scanned), 0);
+    ProcessAttachedImages().Detach(scanned.deviceNumber);
     ScanDrives(list);
-    EXPECT_EQ(FindDrive(list, r), -1);
+    EXPECT_EQ(FindDrive(list, scanned), -1);
 }
 
 }  // namespace
