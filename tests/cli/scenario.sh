@@ -6,11 +6,13 @@
 # Usage: scenario.sh SLOTWISE_CLI GOLDEN_FILE
 # SLOTWISE_UPDATE_GOLDEN=1 writes the golden file instead (read the change before committing it).
 set -u
-cli=$1 golden=$2
+cli=$(realpath "$1") golden=$(realpath -m "$2")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 cd "$scratch" || exit 1
-export XDG_CONFIG_HOME=$scratch/config HOME=$scratch LC_ALL=C.UTF-8 TZ=UTC MTOOLS_SKIP_CHECK=1
+# The settings live in ~/.config/slotwise when XDG_CONFIG_HOME is not set (or not absolute).
+unset XDG_CONFIG_HOME
+export HOME=$scratch LC_ALL=C.UTF-8 TZ=UTC MTOOLS_SKIP_CHECK=1
 transcript=$scratch/transcript.txt
 exec 3>"$transcript"
 
@@ -211,8 +213,12 @@ run settings FileExistMode rename
 run settings SavePath uploads
 run settings ReadOpenDirBit 7
 run settings Colour
-say "\$ cat config/slotwise/settings.ini"
-cat config/slotwise/settings.ini >&3
+say "\$ cat ~/.config/slotwise/settings.ini"
+cat .config/slotwise/settings.ini >&3
+say "\$ XDG_CONFIG_HOME=xdg slotwise-cli settings FileExistMode (a relative folder is passed over)"
+XDG_CONFIG_HOME=xdg "$cli" settings FileExistMode >&3
+XDG_CONFIG_HOME=$scratch/xdg "$cli" settings FileExistMode 1 >/dev/null
+say "\$ XDG_CONFIG_HOME=<scratch>/xdg slotwise-cli settings FileExistMode 1: $(ls xdg/slotwise)"
 run open drive.img 1
 run open drive.img 1 --no-clear
 ls uploads/drive.img/FLOPPY001 | sed 's/^/  /' >&3
