@@ -119,6 +119,8 @@ run create-image drive.img --size 16M
 printf 'precious' >keep.img
 run create-image keep.img --size 2M
 say "keep.img holds: $(cat keep.img)"
+run create-image keep.img --size 2M --force
+say "keep.img: $(stat -c %s keep.img) bytes, $(tr -d '\0' <keep.img | wc -c) of them not zero"
 run list drive.img
 run open drive.img 1 --dir out
 
@@ -126,7 +128,9 @@ section "Formatting the drive: refused without an answer, then 8 blocks of the t
 run format-drive drive.img --blocks 8
 run_on_terminal $'n\n' format-drive drive.img --blocks 8 --quick
 run format-drive drive.img --blocks 11 --yes
+run format-drive drive.img --blocks 0 --yes
 run list drive.img
+run_on_terminal $'y\n' format-drive drive.img --blocks 3 --quick
 run format-drive drive.img --blocks 8 --yes
 run format drive.img 1,6 --type 1.2M
 run format drive.img 2,4 --type 720K
@@ -175,6 +179,8 @@ cp big/FLOPPY002/LARGER.BIN big/FLOPPY002/SECOND.BIN
 run save drive.img 2 --dir big
 unchanged 2
 run save drive.img 2 --dir big --yes
+unchanged 2
+run_on_terminal $'c\n' save drive.img 2 --dir big
 unchanged 2
 run write-image drive.img text.img 7 --yes
 cmp <(dd if=drive.img bs=512 skip=$((7 * 3072)) count=2 status=none) <(cat text.img; head -c 24 /dev/zero) &&
@@ -240,6 +246,8 @@ run open drive.img 1 --clear --no-clear
 run export-image drive.img 1,2 x.img
 run open drive.img 9 --dir out
 run list missing.img
+drives=$("$cli" drives --json)
+say "drives --json: exit $?, ${drives:0:1} ... ${drives: -1} (an array, whatever sticks this machine has)"
 
 section "Ctrl+C during format-drive: the drive holds the blocks done, and says so"
 run create-image large.img --size 151M
