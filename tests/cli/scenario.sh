@@ -7,6 +7,10 @@
 # SLOTWISE_UPDATE_GOLDEN=1 writes the golden file instead (read the change before committing it).
 set -u
 cli=$(realpath "$1") golden=$(realpath -m "$2")
+export PATH=$PATH:/usr/sbin:/sbin  # fsck.fat
+for tool in fsck.fat mdir mcopy 7z script; do
+    command -v $tool >/dev/null || { echo "$tool is not installed (scripts/setup.sh installs it): skipped"; exit 77; }
+done
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 cd "$scratch" || exit 1
