@@ -16,6 +16,7 @@
 #include "jobs/format_worker.h"
 #include "support/drive_image_test.h"
 #include "support/test_bytes.h"
+#include "tests/blocks/pc_tree.h"
 
 namespace fs = std::filesystem;
 
@@ -71,7 +72,9 @@ std::string KnownFault(const std::string& name) {
     return "";
 }
 
-void PrintTo(const FaultCase& c, std::ostream* out) { *out << CaseName(c); }
+void PrintTo(const FaultCase& c, std::ostream* out) {
+    *out << CaseName(c);
+}
 
 std::string Number(uint32_t block) {
     char text[8];
@@ -92,19 +95,14 @@ struct Outcome {
 };
 
 // The table's drive: bytes in memory that outlive every open of them (and need no flushing).
-class HeldDrive : public RawDrive {
-public:
-    explicit HeldDrive(MemoryDrive& memory) : memory_(memory) {}
-    bool ReadAt(uint64_t offset, void* buffer, uint32_t bytes, uint32_t* done) override {
-        return memory_.ReadAt(offset, buffer, bytes, done);
-    }
-    bool WriteAt(uint64_t offset, const void* buffer, uint32_t bytes, uint32_t* done) override {
-        return memory_.WriteAt(offset, buffer, bytes, done);
+struct HeldDrive : RawDrive {
+    MemoryDrive& m;
+    explicit HeldDrive(MemoryDrive& memory) : m(memory) {}
+    bool ReadAt(uint64_t at, void* to, uint32_t n, uint32_t* done) override { return m.ReadAt(at, to, n, done); }
+    bool WriteAt(uint64_t at, const void* from, uint32_t n, uint32_t* done) override {
+        return m.WriteAt(at, from, n, done);
     }
     bool Flush() override { return true; }
-
-private:
-    MemoryDrive& memory_;
 };
 
 class FaultTableTest : public DriveImageTest, public ::testing::WithParamInterface<FaultCase> {
@@ -125,23 +123,23 @@ public:
         Outcome out;
         out.result = RunOnce(op);
         faults->failAt = 0;
-        for (const std::string& line : frontEnd.log) out.told.push_back(Placeholders(line));
+        for (const std::string& line : frontEnd.log)
+            out.told.push_back(Placeholders(line));
         out.drive = Bytes();
         out.transfers = faults->transfers;
         if (op == Op::Open)
-            for (uint32_t b : {1u, 2u}) out.pc["FLOPPY" + Number(b)] = TreeText(UploadDir(b));
-        if (op == Op::Export) out.pc["out.img"] = Exists(dir.File("out.img")) ? ReadWholeFile(dir.File("out.img")) : "";
+            for (uint32_t b : {1u, 2u})
+                out.pc["FLOPPY" + Number(b)] = Listing(ReadPcTree(UploadDir(b)));
+        if (op == Op::Export) out.pc["out.img"] = ReadWholeFile(dir.File("out.img"));
         return out;
     }
 
     // Blocks 0 and 2 of 1.44M and block 1 of 720K, written at another time than the tests run
-    // at, blocks 1 and 2 holding files; and an image of block 2 to write into blocks.
+    // at, blocks 1 and 2 holding files.
     const std::string& Prepared() {
         static std::string prepared;
         if (!prepared.empty()) return prepared;
-        LocalTime earlier;
-        earlier.year = 2025;
-        FixLocalTime(earlier);
+        FixLocalTime(LocalTime{2025});
         EXPECT_EQ(FormatWholeDrive(3, Format144M), 0);
         EXPECT_EQ(Run(JOB_LIST), 0);
         Select({1});
@@ -154,22 +152,21 @@ public:
         Select({2});
         jobs.parameters.imagePath = WideFromUtf8(dir.File("image.img"));
         EXPECT_EQ(Run(JOB_EXPORT_IMAGE), 0);
-        Image() = ReadWholeFile(dir.File("image.img"));
+        image = ReadWholeFile(dir.File("image.img"));
         fs::remove_all(fs::u8path(uploadRoot));
-        LocalTime now;
-        now.year = 2026, now.month = 12, now.day = 5, now.hour = 19, now.minute = 59, now.second = 44;
-        FixLocalTime(now);
+        FixLocalTime(LocalTime{2026, 12, 5, 19, 59, 44});
         return prepared = Bytes();
     }
 
 private:
-    static std::string& Image() {
-        static std::string image;
-        return image;
-    }
+    static inline std::string image;  // of block 2, to write into blocks
 
-    std::string Bytes() { return std::string(reinterpret_cast<const char*>(memory.bytes().data()), memory.bytes().size()); }
-    std::unique_ptr<RawDrive> Open() { return std::make_unique<FaultDrive>(std::make_unique<HeldDrive>(memory), faults); }
+    std::string Bytes() {
+        return std::string(reinterpret_cast<const char*>(memory.bytes().data()), memory.bytes().size());
+    }
+    std::unique_ptr<RawDrive> Open() {
+        return std::make_unique<FaultDrive>(std::make_unique<HeldDrive>(memory), faults);
+    }
 
     int Run(int kind) {
         int result = 0x7777;
@@ -186,17 +183,14 @@ private:
             void CloseDrive() override { t.sectors.CloseDrive(); }
             void Inform(const std::wstring& text) override { t.frontEnd.Inform(text); }
         } host(*this);
-        FormatWorker worker(blocks);
-        JobParameters parameters;
-        parameters.floppyFormat = format;
-        parameters.quickFormat = 1;
-        return worker.Run(host, count, parameters, [this](int code) { frontEnd.ShowResultMessage(code); });
+        return FormatWorker(blocks).Run(host, count, JobParameters{L"", format, 1, DosNone},
+                                        [this](int code) { frontEnd.ShowResultMessage(code); });
     }
 
     void PrepareInputs(Op op) {
         jobs.parameters = JobParameters();
         jobs.parameters.imagePath = WideFromUtf8(dir.File(op == Op::Export ? "out.img" : "in.img"));
-        WriteWholeFile(dir.File("in.img"), Image());
+        WriteWholeFile(dir.File("in.img"), image);
         // Made once: the times a save carries into the entries must be those of the clean run.
         static TempDir folders;
         if (!Exists(folders.File("FLOPPY001"))) {
@@ -210,29 +204,13 @@ private:
     }
 
     int RunOnce(Op op) {
-        switch (op) {
-            case Op::Save: return Run(JOB_SAVE);
-            case Op::WriteImage: return Run(JOB_WRITE_IMAGE);
-            case Op::Format: return Run(JOB_FORMAT);
-            case Op::FormatDrive: return FormatWholeDrive(2, Format720K);
-            case Op::Open: return Run(JOB_OPEN);
-            case Op::Export: return Run(JOB_EXPORT_IMAGE);
-        }
-        return -2;
-    }
-
-    // The files below a PC folder with their bytes; "" when it is missing or holds no file.
-    static std::string TreeText(const std::string& root) {
-        std::string text;
-        if (!Exists(root)) return text;
-        for (const auto& item : fs::recursive_directory_iterator(fs::u8path(root)))
-            if (item.is_regular_file())
-                text += item.path().filename().u8string() + "=" + ReadWholeFile(item.path().string()) + "\n";
-        return text;
+        const int kinds[] = {JOB_SAVE, JOB_WRITE_IMAGE, JOB_FORMAT, -1, JOB_OPEN, JOB_EXPORT_IMAGE};
+        return op == Op::FormatDrive ? FormatWholeDrive(2, Format720K) : Run(kinds[static_cast<int>(op)]);
     }
 
     std::string Placeholders(std::string line) const {
-        for (size_t at; (at = line.find(dir.path())) != std::string::npos;) line.replace(at, dir.path().size(), "<tmp>");
+        for (size_t at; (at = line.find(dir.path())) != std::string::npos;)
+            line.replace(at, dir.path().size(), "<tmp>");
         std::replace(line.begin(), line.end(), '\\', '/');
         return line;
     }
@@ -271,16 +249,15 @@ std::vector<FaultCase> AllCases() {
 //   pc      - a PC folder or file holds something, but not what a clean run leaves;
 //   count   - a whole-drive format that did not end as a clean one wrote its new block count.
 std::map<std::string, std::string> Verdict(const std::string& before, const Outcome& clean, const Outcome& run, int k) {
-    static const std::set<std::string> listKinds = {"rows", "row", "cell", "arrange", "visible", "active", "views", "focus"};
+    static const std::set<std::string> listKinds = {"rows",    "row",    "cell",  "arrange",
+                                                    "visible", "active", "views", "focus"};
     std::map<std::string, std::string> broken;
-    std::set<std::string> cleanLines(clean.told.begin(), clean.told.end());
+    const std::set<std::string> cleanLines(clean.told.begin(), clean.told.end());
     std::vector<std::string> reports;  // what a clean run does not tell, the list aside
     std::string told;
     for (const std::string& line : run.told)
-        if (!cleanLines.count(line) && !listKinds.count(line.substr(0, line.find(':')))) {
-            reports.push_back(line);
-            told += "\n    " + line;
-        }
+        if (!cleanLines.count(line) && !listKinds.count(line.substr(0, line.find(':'))))
+            reports.push_back(line), told += "\n    " + line;
     auto names = [&](uint32_t block, const char* word) {
         return std::any_of(reports.begin(), reports.end(), [&](const std::string& line) {
             return line.find(Number(block)) != std::string::npos && line.find(word) != std::string::npos;
@@ -288,7 +265,8 @@ std::map<std::string, std::string> Verdict(const std::string& before, const Outc
     };
     const bool asClean = run.drive == clean.drive && run.pc == clean.pc;
     if (reports.empty() && !asClean) broken["silent"] = "result " + std::to_string(run.result) + ", nothing told";
-    const uint32_t failedBlock = static_cast<uint32_t>(run.transfers.at(static_cast<size_t>(k - 1)).sector / kSlotSectors);
+    const uint32_t failedBlock =
+        static_cast<uint32_t>(run.transfers.at(static_cast<size_t>(k - 1)).sector / kSlotSectors);
     if (!reports.empty() && !names(failedBlock, "")) broken["unnamed"] = "told:" + told;
     for (uint32_t b = 0; b < kSlots; ++b) {
         auto same = [&](const std::string& other) {
@@ -296,13 +274,16 @@ std::map<std::string, std::string> Verdict(const std::string& before, const Outc
         };
         if (same(before) || same(clean.drive) || names(b, "damaged")) continue;
         size_t at = b * kBlockImageSize;
-        while (run.drive[at] == clean.drive[at]) ++at;
+        while (run.drive[at] == clean.drive[at])
+            ++at;
         broken["corrupt"] += "block " + Number(b) + " differs from its old state, and from a clean run's from sector " +
                              std::to_string(at / kSectorSize % kSlotSectors) + "; ";
     }
     for (const auto& [path, held] : run.pc)
         if (!held.empty() && held != clean.pc.at(path)) broken["pc"] += path + " holds what a clean run does not; ";
-    auto count = [](const std::string& drive) { return drive.substr(kHeaderSector * kSectorSize + kMaxBlockOffset, 13); };
+    auto count = [](const std::string& drive) {
+        return drive.substr(kHeaderSector * kSectorSize + kMaxBlockOffset, 13);
+    };
     if (!asClean && count(clean.drive) != count(before) && count(run.drive) == count(clean.drive))
         broken["count"] = count(run.drive) + " written";
     return broken;
@@ -321,11 +302,14 @@ TEST_P(FaultTableTest, FailureIsToldWithTheBlockAndNothingIsLeftHalfDone) {
     }
     const std::string known = KnownFault(CaseName(c));
     if (words != known)
-        ADD_FAILURE() << "transfer " << c.k << " (" << failed.Describe() << ") " << kFaultNames[static_cast<int>(c.fault)]
-                      << "; promises broken: {" << words << "}, known faults of this case: {" << known << "}" << details;
+        ADD_FAILURE() << "transfer " << c.k << " (" << failed.Describe() << ") "
+                      << kFaultNames[static_cast<int>(c.fault)] << "; promises broken: {" << words
+                      << "}, known faults of this case: {" << known << "}" << details;
 }
 
-INSTANTIATE_TEST_SUITE_P(Operations, FaultTableTest, ::testing::ValuesIn(AllCases()),
+INSTANTIATE_TEST_SUITE_P(Operations,
+                         FaultTableTest,
+                         ::testing::ValuesIn(AllCases()),
                          [](const ::testing::TestParamInfo<FaultCase>& info) { return CaseName(info.param); });
 
 }  // namespace

@@ -34,7 +34,8 @@ TEST(JobDirectories, TheDriveLevelIsTheLetterOnWindowsAndTheFilesNameElsewhereUn
 TEST(FormatBlockLimit, IsTheLastSectorNumberOverASlotAtMostOneHundred) {
     const uint32_t lastSectors[] = {3071, 3072 * 5 - 1, 3072 * 5, 3072 * 250};
     std::vector<uint32_t> limits;
-    for (uint32_t last : lastSectors) limits.push_back(MaxFormatBlocks(last));
+    for (uint32_t last : lastSectors)
+        limits.push_back(MaxFormatBlocks(last));
     EXPECT_EQ(limits, (std::vector<uint32_t>{0, 4, 5, 100}));
 }
 
