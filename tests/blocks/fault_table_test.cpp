@@ -3,11 +3,9 @@
 // user with the block named, no block may be left changed halfway unless the user was told it
 // may be damaged, no PC file may mix data, and a failed whole-drive format writes no count.
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <set>
-#include <sstream>
 
 #include "blocks/block_header.h"
 #include "blocks/drive_format.h"
@@ -16,14 +14,16 @@
 #include "jobs/format_worker.h"
 #include "support/drive_image_test.h"
 #include "support/test_bytes.h"
-#include "tests/blocks/pc_tree.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+// The operations, each with the job that runs it (the whole-drive format runs without one).
 enum class Op { Save, WriteImage, Format, FormatDrive, Open, Export };
-const char* const kOpNames[] = {"Save", "WriteImage", "Format", "FormatDrive", "Open", "Export"};
+const std::pair<const char*, int> kOps[] = {{"Save", JOB_SAVE},     {"WriteImage", JOB_WRITE_IMAGE},
+                                            {"Format", JOB_FORMAT}, {"FormatDrive", -1},
+                                            {"Open", JOB_OPEN},     {"Export", JOB_EXPORT_IMAGE}};
 const char* const kFaultNames[] = {"Fail", "Short", "Dead"};
 
 struct FaultCase {
@@ -33,7 +33,7 @@ struct FaultCase {
 };
 
 std::string CaseName(const FaultCase& c) {
-    return std::string(kOpNames[static_cast<int>(c.op)]) + "_k" + std::to_string(c.k) + "_" +
+    return std::string(kOps[static_cast<int>(c.op)].first) + "_k" + std::to_string(c.k) + "_" +
            kFaultNames[static_cast<int>(c.fault)];
 }
 
@@ -63,22 +63,17 @@ const std::pair<const char*, const char*> kKnownFaults[] = {
     {"pc silent", "Open_k3_Fail Open_k1_Short Export_k1_Fail Export_k1_Short"},
 };
 
-std::string KnownFault(const std::string& name) {
-    for (const auto& [words, names] : kKnownFaults) {
-        std::istringstream list(names);
-        for (std::string listed; list >> listed;)
-            if (listed == name) return words;
-    }
-    return "";
+std::string Number(uint32_t block) {  // as the block list shows it
+    return std::string(block < 10 ? 2 : block < 100 ? 1 : 0, '0') + std::to_string(block);
 }
 
-void PrintTo(const FaultCase& c, std::ostream* out) {
-    *out << CaseName(c);
-}
-
-std::string Number(uint32_t block) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%03u", block);
+// The files below a PC folder with their bytes; "" when it is missing or holds none.
+std::string TreeText(const std::string& root) {
+    std::error_code missing;
+    std::string text;
+    for (fs::recursive_directory_iterator it(fs::u8path(root), missing), end; it != end; ++it)
+        if (it->is_regular_file())
+            text += it->path().u8string().substr(root.size()) + "=" + ReadWholeFile(it->path().string()) + "\n";
     return text;
 }
 
@@ -99,9 +94,7 @@ struct HeldDrive : RawDrive {
     MemoryDrive& m;
     explicit HeldDrive(MemoryDrive& memory) : m(memory) {}
     bool ReadAt(uint64_t at, void* to, uint32_t n, uint32_t* done) override { return m.ReadAt(at, to, n, done); }
-    bool WriteAt(uint64_t at, const void* from, uint32_t n, uint32_t* done) override {
-        return m.WriteAt(at, from, n, done);
-    }
+    bool WriteAt(uint64_t at, const void* p, uint32_t n, uint32_t* done) override { return m.WriteAt(at, p, n, done); }
     bool Flush() override { return true; }
 };
 
@@ -115,27 +108,40 @@ public:
         const std::string& prepared = Prepared();
         std::copy(prepared.begin(), prepared.end(), memory.bytes().begin());
         EXPECT_EQ(Run(JOB_LIST), 0);  // as a drive is shown: the block image holds block 2's head
-        PrepareInputs(op);
+        jobs.parameters = JobParameters();
+        jobs.parameters.imagePath = WideFromUtf8(dir.File(op == Op::Export ? "out.img" : "in.img"));
+        WriteWholeFile(dir.File("in.img"), image);
+        static TempDir folders;  // made once: a save carries their times into the entries
+        if (!Exists(folders.File("FLOPPY001"))) {
+            PutFile(folders.File("FLOPPY001/NEW1.TXT"), TestBytes(5000, 3));
+            PutFile(folders.File("FLOPPY002/New Dir/NEW2.BIN"), TestBytes(40000, 4));
+        }
+        jobs.SetDirectoryRoot(op == Op::Save ? WideFromUtf8(folders.path()) : L"");
+        fs::remove_all(fs::u8path(uploadRoot));
+        fs::remove(fs::u8path(dir.File("out.img")));
+        Select(op == Op::Export ? std::vector<int>{1} : std::vector<int>{1, 2});
         frontEnd.log.clear();
         faults->transfers.clear();
         faults->failAt = failAt;
         faults->fault = fault;
-        Outcome out;
-        out.result = RunOnce(op);
+        Outcome out{op == Op::FormatDrive ? FormatWholeDrive(2, Format720K) : Run(kOps[static_cast<int>(op)].second)};
         faults->failAt = 0;
-        for (const std::string& line : frontEnd.log)
-            out.told.push_back(Placeholders(line));
-        out.drive = Bytes();
+        for (std::string line : frontEnd.log) {
+            for (size_t at; (at = line.find(dir.path())) != std::string::npos;)
+                line.replace(at, dir.path().size(), "<tmp>");
+            std::replace(line.begin(), line.end(), '\\', '/');
+            out.told.push_back(line);
+        }
+        out.drive = std::string(reinterpret_cast<const char*>(memory.bytes().data()), memory.bytes().size());
         out.transfers = faults->transfers;
-        if (op == Op::Open)
-            for (uint32_t b : {1u, 2u})
-                out.pc["FLOPPY" + Number(b)] = Listing(ReadPcTree(UploadDir(b)));
+        for (uint32_t b : {1u, 2u})
+            if (op == Op::Open) out.pc["FLOPPY" + Number(b)] = TreeText(UploadDir(b));
         if (op == Op::Export) out.pc["out.img"] = ReadWholeFile(dir.File("out.img"));
         return out;
     }
 
     // Blocks 0 and 2 of 1.44M and block 1 of 720K, written at another time than the tests run
-    // at, blocks 1 and 2 holding files.
+    // at, blocks 1 and 2 holding files; and an image of block 2.
     const std::string& Prepared() {
         static std::string prepared;
         if (!prepared.empty()) return prepared;
@@ -153,27 +159,21 @@ public:
         jobs.parameters.imagePath = WideFromUtf8(dir.File("image.img"));
         EXPECT_EQ(Run(JOB_EXPORT_IMAGE), 0);
         image = ReadWholeFile(dir.File("image.img"));
-        fs::remove_all(fs::u8path(uploadRoot));
         FixLocalTime(LocalTime{2026, 12, 5, 19, 59, 44});
-        return prepared = Bytes();
+        return prepared = std::string(reinterpret_cast<const char*>(memory.bytes().data()), memory.bytes().size());
     }
 
 private:
-    static inline std::string image;  // of block 2, to write into blocks
+    static inline std::string image;
 
-    std::string Bytes() {
-        return std::string(reinterpret_cast<const char*>(memory.bytes().data()), memory.bytes().size());
-    }
     std::unique_ptr<RawDrive> Open() {
         return std::make_unique<FaultDrive>(std::make_unique<HeldDrive>(memory), faults);
     }
-
     int Run(int kind) {
         int result = 0x7777;
         EXPECT_TRUE(jobs.RunJob(kind, drive, &result));
         return result;
     }
-
     // A quick whole-drive format through the fault plan, telling the front end what it says.
     int FormatWholeDrive(uint32_t count, int format) {
         struct Host : DriveFormatHost {
@@ -185,34 +185,6 @@ private:
         } host(*this);
         return FormatWorker(blocks).Run(host, count, JobParameters{L"", format, 1, DosNone},
                                         [this](int code) { frontEnd.ShowResultMessage(code); });
-    }
-
-    void PrepareInputs(Op op) {
-        jobs.parameters = JobParameters();
-        jobs.parameters.imagePath = WideFromUtf8(dir.File(op == Op::Export ? "out.img" : "in.img"));
-        WriteWholeFile(dir.File("in.img"), image);
-        // Made once: the times a save carries into the entries must be those of the clean run.
-        static TempDir folders;
-        if (!Exists(folders.File("FLOPPY001"))) {
-            PutFile(folders.File("FLOPPY001/NEW1.TXT"), TestBytes(5000, 3));
-            PutFile(folders.File("FLOPPY002/New Dir/NEW2.BIN"), TestBytes(40000, 4));
-        }
-        jobs.SetDirectoryRoot(op == Op::Save ? WideFromUtf8(folders.path()) : L"");
-        fs::remove_all(fs::u8path(uploadRoot));
-        fs::remove(fs::u8path(dir.File("out.img")));
-        Select(op == Op::Export ? std::vector<int>{1} : std::vector<int>{1, 2});
-    }
-
-    int RunOnce(Op op) {
-        const int kinds[] = {JOB_SAVE, JOB_WRITE_IMAGE, JOB_FORMAT, -1, JOB_OPEN, JOB_EXPORT_IMAGE};
-        return op == Op::FormatDrive ? FormatWholeDrive(2, Format720K) : Run(kinds[static_cast<int>(op)]);
-    }
-
-    std::string Placeholders(std::string line) const {
-        for (size_t at; (at = line.find(dir.path())) != std::string::npos;)
-            line.replace(at, dir.path().size(), "<tmp>");
-        std::replace(line.begin(), line.end(), '\\', '/');
-        return line;
     }
 
     MemoryDrive memory{kSlots * kBlockImageSize + kSectorSize};
@@ -241,14 +213,17 @@ std::vector<FaultCase> AllCases() {
     return cases;
 }
 
-// The promises a run with transfer k failing broke, each with what was seen:
+// The promises a run whose transfer to failedBlock failed broke, each with what was seen:
 //   silent  - nothing told of a failure, yet the run did not end as a clean run does;
 //   unnamed - a failure was told, but nothing told names the block of the failed transfer;
 //   corrupt - a block's volume is neither as before nor as after a clean run, and the user was
 //             not told that this block may be damaged;
 //   pc      - a PC folder or file holds something, but not what a clean run leaves;
 //   count   - a whole-drive format that did not end as a clean one wrote its new block count.
-std::map<std::string, std::string> Verdict(const std::string& before, const Outcome& clean, const Outcome& run, int k) {
+std::map<std::string, std::string> Verdict(const std::string& before,
+                                           const Outcome& clean,
+                                           const Outcome& run,
+                                           uint32_t failedBlock) {
     static const std::set<std::string> listKinds = {"rows",    "row",    "cell",  "arrange",
                                                     "visible", "active", "views", "focus"};
     std::map<std::string, std::string> broken;
@@ -265,8 +240,6 @@ std::map<std::string, std::string> Verdict(const std::string& before, const Outc
     };
     const bool asClean = run.drive == clean.drive && run.pc == clean.pc;
     if (reports.empty() && !asClean) broken["silent"] = "result " + std::to_string(run.result) + ", nothing told";
-    const uint32_t failedBlock =
-        static_cast<uint32_t>(run.transfers.at(static_cast<size_t>(k - 1)).sector / kSlotSectors);
     if (!reports.empty() && !names(failedBlock, "")) broken["unnamed"] = "told:" + told;
     for (uint32_t b = 0; b < kSlots; ++b) {
         auto same = [&](const std::string& other) {
@@ -281,9 +254,7 @@ std::map<std::string, std::string> Verdict(const std::string& before, const Outc
     }
     for (const auto& [path, held] : run.pc)
         if (!held.empty() && held != clean.pc.at(path)) broken["pc"] += path + " holds what a clean run does not; ";
-    auto count = [](const std::string& drive) {
-        return drive.substr(kHeaderSector * kSectorSize + kMaxBlockOffset, 13);
-    };
+    auto count = [](const std::string& d) { return d.substr(kHeaderSector * kSectorSize + kMaxBlockOffset, 13); };
     if (!asClean && count(clean.drive) != count(before) && count(run.drive) == count(clean.drive))
         broken["count"] = count(run.drive) + " written";
     return broken;
@@ -296,11 +267,13 @@ TEST_P(FaultTableTest, FailureIsToldWithTheBlockAndNothingIsLeftHalfDone) {
     FaultPlan failed;
     failed.transfers = {run.transfers[static_cast<size_t>(c.k - 1)]};
     std::string words, details;
-    for (const auto& [word, seen] : Verdict(Prepared(), Clean(c.op), run, c.k)) {
+    for (const auto& [word, seen] : Verdict(Prepared(), Clean(c.op), run, failed.transfers[0].sector / kSlotSectors)) {
         words += (words.empty() ? "" : " ") + word;
         details += "\n  " + word + ": " + seen;
     }
-    const std::string known = KnownFault(CaseName(c));
+    std::string known;
+    for (const auto& [words, names] : kKnownFaults)
+        if ((" " + std::string(names) + " ").find(" " + CaseName(c) + " ") != std::string::npos) known = words;
     if (words != known)
         ADD_FAILURE() << "transfer " << c.k << " (" << failed.Describe() << ") "
                       << kFaultNames[static_cast<int>(c.fault)] << "; promises broken: {" << words

@@ -6,6 +6,7 @@
 #include "blocks/drive_format.h"
 #include "disk/wide_path.h"
 #include "jobs/format_worker.h"
+#include "jobs/job_directories.h"
 #include "support/drive_image_test.h"
 #include "support/golden.h"
 #include "support/image_format_host.h"
@@ -37,16 +38,13 @@ protected:
     // The log so far with placeholders for the folders of backups and blocks (which hold the
     // drive's letter on Windows and its file's name elsewhere) and for the scratch folder.
     std::string Transcript() {
+        std::string text = frontEnd.Transcript();
         const std::string uploads = UploadDir(0).substr(0, UploadDir(0).size() - 10);
-        std::string text;
-        for (std::string line : frontEnd.log) {
-            for (const auto& [path, name] :
-                 {std::pair{BackupDir(), "<backup>"}, {uploads, "<uploads>"}, {dir.path(), "<tmp>"}})
-                for (size_t at; (at = line.find(path)) != std::string::npos;)
-                    line.replace(at, path.size(), name);
-            std::replace(line.begin(), line.end(), '\\', '/');
-            text += line + "\n";
-        }
+        for (const auto& [path, name] :
+             {std::pair{BackupDir(), "<backup>"}, {uploads, "<uploads>"}, {dir.path(), "<tmp>"}})
+            for (size_t at; (at = text.find(path)) != std::string::npos;)
+                text.replace(at, path.size(), name);
+        std::replace(text.begin(), text.end(), '\\', '/');
         return text;
     }
 };
@@ -75,7 +73,12 @@ TEST_F(JobTranscriptTest, Format) {
     FormatDrive(4);
     Select({0, 2});
     runner.parameters = {L"", Format720K, 1, Dos71};
-    Step("blocks 0 and 2 as bootable 720K", JOB_FORMAT);
+    frontEnd.onStatus = [this](const std::wstring& text) {  // one job at a time: a second is dropped
+        if (text != L" ")
+            frontEnd.log.push_back(runner.RunJob(JOB_LIST, drive) ? "second job: ran" : "second job: dropped");
+    };
+    Step("blocks 0 and 2 as bootable 720K, a list asked for meanwhile", JOB_FORMAT);
+    frontEnd.onStatus = nullptr;
     Select({});
     Step("nothing selected", JOB_FORMAT);
     Select({1});
@@ -110,7 +113,6 @@ TEST_F(JobTranscriptTest, OpenAndBackup) {
     Step("block 3", JOB_OPEN);
     Select({0, 3});
     Step("blocks 0 and 3", JOB_OPEN);
-    EXPECT_TRUE(ReadWholeFile(UploadDir(3) + Sep() + "Sub folder" + Sep() + "Deep data.bin") == TestBytes(5000, 3));
     blocks.dirDelAllFile = 0;
     fs::remove(fs::u8path(UploadDir(0) + Sep() + "A long file name.txt"));
     fs::create_directories(fs::u8path(UploadDir(0) + Sep() + "A long file name.txt"));
@@ -165,12 +167,8 @@ struct LoggingHost : ImageFormatHost {
     uint32_t cancelAfter = 0;
     int scans = 0, scansUntilFound = 1;
 
-    LoggingHost(SectorAccess& sectors,
-                FormatWorker& worker,
-                BlockManager& blocks,
-                RecordingFrontEnd& t,
-                std::wstring path)
-        : ImageFormatHost(sectors, path), told(t), cancel(blocks.cancelRequested), running(worker.formatRunning) {}
+    LoggingHost(SectorAccess& s, std::wstring path, RecordingFrontEnd& f, BlockManager& b, FormatWorker& w)
+        : ImageFormatHost(s, path), told(f), cancel(b.cancelRequested), running(w.formatRunning) {}
     void Log(const std::string& line) { told.log.push_back(line); }
     bool OpenDrive() override { return Log("open"), !openFails && ImageFormatHost::OpenDrive(); }
     void CloseDrive() override { Log("close"), ImageFormatHost::CloseDrive(); }
@@ -191,7 +189,7 @@ struct LoggingHost : ImageFormatHost {
 
 TEST_F(JobTranscriptTest, FormatWorker) {
     FormatWorker worker(blocks);
-    LoggingHost host(sectors, worker, blocks, frontEnd, drive.imagePath);
+    LoggingHost host(sectors, drive.imagePath, frontEnd, blocks, worker);
     auto format = [&](const std::string& heading, uint32_t count, int floppyFormat) {
         host.Log("## " + heading);
         host.scans = 0;
@@ -200,7 +198,6 @@ TEST_F(JobTranscriptTest, FormatWorker) {
         host.Log("returned " + std::to_string(result) + ", running " + std::to_string(worker.formatRunning.load()));
         Run(JOB_LIST);
     };
-    host.Log(Utf8FromWide(FormatDriveTitle(L"Y:") + L" | " + FormatCancellingTitle(L"Y:")));
     format("3 blocks of 1.2M", 3, Format12M);
     host.cancelAfter = 2;
     format("5 blocks of 720K, cancelled after 2", 5, Format720K);
@@ -213,20 +210,17 @@ TEST_F(JobTranscriptTest, FormatWorker) {
     ExpectGolden("jobs/format_worker.txt", Transcript() + frontEnd.Table());
 }
 
-// One job at a time: a request while a job runs is dropped and leaves the running job alone.
-TEST_F(JobTranscriptTest, SecondRequestWhileAJobRunsIsDropped) {
-    FormatDrive(4);
-    Select({0, 2});
-    std::vector<int> inner;
-    frontEnd.onStatus = [&](const std::wstring& text) {
-        int result = 0x5555;
-        if (text != L" ") inner.push_back(runner.RunJob(JOB_REFRESH, drive, &result) ? -1 : result);
-    };
-    ASSERT_EQ(Run(JOB_FORMAT), 0);
-    EXPECT_EQ(inner, (std::vector<int>{0x5555, 0x5555}));
-    EXPECT_EQ(frontEnd.Lines("active"), (std::vector<std::string>{"on", "off"}));
-    frontEnd.onStatus = nullptr;
-    EXPECT_EQ(Run(JOB_REFRESH), 0);
+// Where blocks go for a device with no file of its name (the fixture's own drive is in every
+// transcript's folders), and how many blocks a drive can be formatted into.
+TEST(JobRules, FoldersOfADeviceAndTheBlockCountLimit) {
+    DriveRecord device;
+    device.driveName = L"/dev/sdc";
+    JobDirectories posix(DirectoryStyle{L'/', false}, device, L"");
+    EXPECT_EQ(Utf8FromWide(posix.BlockDirectory(posix.UploadRoot(L"/up"), 7)), "/up/sdc/FLOPPY007");
+    std::vector<uint32_t> limits;
+    for (uint32_t last : {3071u, 3072u * 5 - 1, 3072u * 5, 3072u * 250})
+        limits.push_back(MaxFormatBlocks(last));
+    EXPECT_EQ(limits, (std::vector<uint32_t>{0, 4, 5, 100}));
 }
 
 }  // namespace
