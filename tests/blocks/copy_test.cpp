@@ -166,9 +166,8 @@ TEST_F(CopyTest, OpenReplacesOrCountsUpFilesAlreadyThereAndClearsTheFolderFirstI
 
 TEST_F(CopyTest, AttributesAndTimesGoBothWays) {
     WritePcTree(dir.File("in"), {{"RO.TXT", "r"}, {"DIR", kDir}, {"NODATE.TXT", "n"}});
-    EntryTimes times;
-    times.write = times.creation = {FatDate(2019, 7, 4), FatTime(8, 9, 10)};
-    times.access = {FatDate(2019, 7, 5), 0};
+    const DosStamp written = {FatDate(2019, 7, 4), FatTime(8, 9, 10)};
+    const EntryTimes times{written, {FatDate(2019, 7, 5), 0}, written};
     for (const char* name : {"in/RO.TXT", "in/DIR", "in/NODATE.TXT"})
         ASSERT_EQ(pc.ApplyEntryTimes(W(name), times), 1);
     ASSERT_TRUE(pc.WriteAttributes(W("in/RO.TXT"), kPcReadOnly));

@@ -59,7 +59,10 @@ const std::pair<const char*, const char*> kKnownFaults[] = {
     {"count silent",  // a header that could not be stamped or end mark unwritten, and the count written
      "FormatDrive_k2_Fail FormatDrive_k3_Fail FormatDrive_k5_Fail FormatDrive_k6_Fail "
      "FormatDrive_k2_Short FormatDrive_k3_Short FormatDrive_k5_Short FormatDrive_k6_Short"},
-    {"pc unnamed", "Open_k1_Fail"},  // an unread head: another block's head over this block's rest
+// An unread head: another block's over this block's rest (on Windows its names fail, told by path).
+#ifndef _WIN32
+    {"pc unnamed", "Open_k1_Fail"},
+#endif
     {"pc silent", "Open_k3_Fail Open_k1_Short Export_k1_Fail Export_k1_Short"},
 };
 
@@ -272,8 +275,8 @@ TEST_P(FaultTableTest, FailureIsToldWithTheBlockAndNothingIsLeftHalfDone) {
         details += "\n  " + word + ": " + seen;
     }
     std::string known;
-    for (const auto& [words, names] : kKnownFaults)
-        if ((" " + std::string(names) + " ").find(" " + CaseName(c) + " ") != std::string::npos) known = words;
+    for (const auto& [listed, names] : kKnownFaults)
+        if ((" " + std::string(names) + " ").find(" " + CaseName(c) + " ") != std::string::npos) known = listed;
     if (words != known)
         ADD_FAILURE() << "transfer " << c.k << " (" << failed.Describe() << ") "
                       << kFaultNames[static_cast<int>(c.fault)] << "; promises broken: {" << words
