@@ -113,7 +113,7 @@ public:
         EXPECT_EQ(Run(JOB_LIST), 0);  // as a drive is shown: the block image holds block 2's head
         jobs.parameters = JobParameters();
         jobs.parameters.imagePath = WideFromUtf8(dir.File(op == Op::Export ? "out.img" : "in.img"));
-        WriteWholeFile(dir.File("in.img"), image);
+        if (op == Op::WriteImage) WriteWholeFile(dir.File("in.img"), image);
         static TempDir folders;  // made once: a save carries their times into the entries
         if (!Exists(folders.File("FLOPPY001"))) {
             PutFile(folders.File("FLOPPY001/NEW1.TXT"), TestBytes(5000, 3));
