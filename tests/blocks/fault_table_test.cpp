@@ -59,8 +59,8 @@ const std::pair<const char*, const char*> kKnownFaults[] = {
     {"count silent",  // a header that could not be stamped or end mark unwritten, and the count written
      "FormatDrive_k2_Fail FormatDrive_k3_Fail FormatDrive_k5_Fail FormatDrive_k6_Fail "
      "FormatDrive_k2_Short FormatDrive_k3_Short FormatDrive_k5_Short FormatDrive_k6_Short"},
-// An unread head: another block's over this block's rest (on Windows its names fail, told by path).
 #ifndef _WIN32
+    // An unread head: another block's over this block's rest (on Windows its names fail, told by path).
     {"pc unnamed", "Open_k1_Fail"},
 #endif
     {"pc silent", "Open_k3_Fail Open_k1_Short Export_k1_Fail Export_k1_Short"},
