@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds every target and runs every test: native; native under
 # AddressSanitizer/UBSan, with the fuzz targets for a bounded time; the 32-bit Windows build;
-# and the Windows tests under Wine (32-bit where this machine runs i386 programs, else the
-# 64-bit build of the same sources under 64-bit Wine).
+# the Windows tests under Wine (32-bit where this machine runs i386 programs, else the 64-bit
+# build of the same sources under 64-bit Wine); then the packages (scripts/test-packages.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
