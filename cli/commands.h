@@ -9,3 +9,4 @@ void AddListCommands(CLI::App& app, int* exitCode);        // list, ls
 void AddFormatDriveCommand(CLI::App& app, int* exitCode);  // format-drive
 void AddJobCommands(CLI::App& app, int* exitCode);         // format, open, save, write-image, export-image, backup
 void AddSettingsCommand(CLI::App& app, int* exitCode);     // settings
+void AddCheckCommand(CLI::App& app, int* exitCode);        // check
