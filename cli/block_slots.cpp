@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
+#include <filesystem>
 
 #include "blocks/block_header.h"
 #include "cli/block_files.h"
@@ -113,4 +114,10 @@ int UsedPercent(const std::wstring& cell) {
 std::wstring TransferFailureText(int status) {
     if (status == kSlotReadBackDiffers) return L"what was written reads back differently";
     return SystemErrorText(LastSystemError());
+}
+
+std::wstring AbsoluteFolder(const std::string& path) {
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::u8path(path), error);
+    return WideFromUtf8(error ? path : absolute.u8string());
 }

@@ -56,3 +56,5 @@ std::string IsoRenewTime(const std::wstring& cell);
 int UsedPercent(const std::wstring& cell);
 // The failure of a transfer in words: the system's text, or that the read-back differs.
 std::wstring TransferFailureText(int status);
+// A folder argument made whole, so that every step below it (and a message) means the same.
+std::wstring AbsoluteFolder(const std::string& path);

@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
     AddJobCommands(app, &exitCode);
     AddSettingsCommand(app, &exitCode);
     AddCheckCommand(app, &exitCode);
+    AddRestoreCommand(app, &exitCode);
 
     // Sticks are reached by the route the window would take, set up before any command runs.
     DiskAccess diskAccess;
