@@ -10,6 +10,7 @@ void AddFormatDriveCommand(CLI::App& app, int* exitCode);  // format-drive
 void AddJobCommands(CLI::App& app, int* exitCode);         // format, open, save, write-image, export-image, backup
 void AddSettingsCommand(CLI::App& app, int* exitCode);     // settings
 void AddCheckCommand(CLI::App& app, int* exitCode);        // check
+void AddBlockCopyCommands(CLI::App& app, int* exitCode);   // copy-block, swap-blocks
 void AddRestoreCommand(CLI::App& app, int* exitCode);      // restore
 // backup --images DIR: the image backup of every block; its exit status.
 int RunImageBackup(const std::string& drive, const std::string& dir, bool json);

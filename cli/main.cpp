@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
     AddSettingsCommand(app, &exitCode);
     AddCheckCommand(app, &exitCode);
     AddRestoreCommand(app, &exitCode);
+    AddBlockCopyCommands(app, &exitCode);
 
     // Sticks are reached by the route the window would take, set up before any command runs.
     DiskAccess diskAccess;
