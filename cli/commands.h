@@ -14,3 +14,4 @@ void AddBlockCopyCommands(CLI::App& app, int* exitCode);   // copy-block, swap-b
 void AddRestoreCommand(CLI::App& app, int* exitCode);      // restore
 // backup --images DIR: the image backup of every block; its exit status.
 int RunImageBackup(const std::string& drive, const std::string& dir, bool json);
+void AddHelpCommand(CLI::App& app, int* exitCode);         // help

@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     AddCheckCommand(app, &exitCode);
     AddRestoreCommand(app, &exitCode);
     AddBlockCopyCommands(app, &exitCode);
+    AddHelpCommand(app, &exitCode);
 
     // Sticks are reached by the route the window would take, set up before any command runs.
     DiskAccess diskAccess;
