@@ -87,7 +87,8 @@ int RunCopyBlock(const CopyOptions& options) {
         WriteErr(L"FROM and TO are the same block: nothing to copy.\n");
         return kExitUsage;
     }
-    CliSession session(TerminalOptions{options.yes, StdinIsTerminal(), StdoutIsTerminal()});
+    // One block or two: no progress to draw.
+    CliSession session(TerminalOptions{options.yes, StdinIsTerminal(), false});
     std::vector<uint8_t> source(kBlockImageSize), target;
     DriveRecord drive;
     if (!options.fromDrive.empty()) {
@@ -139,7 +140,8 @@ int RunSwapBlocks(const CopyOptions& options) {
         WriteErr(L"A and B are the same block: nothing to swap.\n");
         return kExitUsage;
     }
-    CliSession session(TerminalOptions{options.yes, StdinIsTerminal(), StdoutIsTerminal()});
+    // One block or two: no progress to draw.
+    CliSession session(TerminalOptions{options.yes, StdinIsTerminal(), false});
     DriveRecord drive;
     if ((status = PrepareDrive(session, options.drive, {a, b}, &drive)) != kExitOk) return status;
     if (!OpenDriveFor(session, drive, true)) return kExitFailed;
