@@ -56,7 +56,7 @@ int RenewBlockTime(CliSession& session, uint32_t block) {
     return session.blocks.StampUpdateTime(nullptr, block);
 }
 
-SlotFacts FactsOf(CliSession& session, const uint8_t* data) {
+SlotFacts FactsOf(CliSession& session, const uint8_t* data, bool countEntries) {
     SlotFacts facts;
     uint8_t* image = session.sectors.blockImage();
     if (data != image) std::memcpy(image, data, kBlockImageSize);
@@ -67,6 +67,7 @@ SlotFacts FactsOf(CliSession& session, const uint8_t* data) {
     if (status != BLK_OK) return facts;
     facts.fat12 = true;
     facts.format = code == Format144M ? "1.44M" : code == Format12M ? "1.2M" : code == Format720K ? "720K" : "other";
+    if (!countEntries) return facts;
     std::vector<BlockFile> files;
     std::vector<std::wstring> problems;
     WalkBlockFiles(session.engine, &files, &problems);

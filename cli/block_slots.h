@@ -40,8 +40,9 @@ struct SlotFacts {
     DiskInfo totals{};
     size_t entries = 0;  // files and folders, the volume label not counted
 };
-// Copies data into the block image, mounts it and walks it. data may be the block image itself.
-SlotFacts FactsOf(CliSession& session, const uint8_t* data);
+// Copies data into the block image, mounts it and (countEntries) walks it. data may be the block
+// image itself.
+SlotFacts FactsOf(CliSession& session, const uint8_t* data, bool countEntries = true);
 // True when nothing in the slot needs keeping: no entries in its FAT12 volume, or no volume and
 // a first sector of zeros.
 bool SlotIsBlank(const SlotFacts& facts, const uint8_t* data);

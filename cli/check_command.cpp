@@ -46,7 +46,7 @@ int RunCheck(const CheckOptions& options) {
             entry["problems"] = {Utf8FromWide(cause)};
             line += L"-      cannot be read: " + cause;
         } else {
-            SlotFacts facts = FactsOf(session, image);
+            SlotFacts facts = FactsOf(session, image, false);
             entry["format"] = facts.format;
             line += WideFromUtf8(facts.format) + std::wstring(7 - facts.format.size(), L' ');
             if (!facts.fat12) {

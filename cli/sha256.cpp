@@ -15,7 +15,7 @@ constexpr uint32_t kRound[64] = {
     0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
     0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
 
-uint32_t Rotate(uint32_t x, int n) {
+inline uint32_t Rotate(uint32_t x, int n) {
     return x >> n | x << (32 - n);
 }
 }  // namespace
@@ -47,6 +47,9 @@ void Sha256::Block(const uint8_t* block) {
 void Sha256::Add(const void* data, size_t bytes) {
     const uint8_t* p = static_cast<const uint8_t*>(data);
     totalBytes_ += bytes;
+    if (pendingBytes_ == 0)
+        for (; bytes >= sizeof pending_; p += sizeof pending_, bytes -= sizeof pending_)
+            Block(p);  // whole blocks straight from the caller's bytes
     while (bytes > 0) {
         size_t take = std::min(bytes, sizeof pending_ - pendingBytes_);
         std::memcpy(pending_ + pendingBytes_, p, take);
