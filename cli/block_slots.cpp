@@ -8,6 +8,7 @@
 
 #include "blocks/block_header.h"
 #include "cli/block_files.h"
+#include "cli/terminal.h"
 #include "disk/system_error.h"
 #include "disk/wide_path.h"
 
@@ -121,4 +122,17 @@ std::wstring AbsoluteFolder(const std::string& path) {
     std::error_code error;
     std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::u8path(path), error);
     return WideFromUtf8(error ? path : absolute.u8string());
+}
+
+CtrlCBetweenBlocks::CtrlCBetweenBlocks(CliSession& session) : session_(session) {
+    session_.blocks.cancelRequested.store(0);
+    InstallInterruptHandler(&session_.blocks.cancelRequested);
+}
+
+CtrlCBetweenBlocks::~CtrlCBetweenBlocks() {
+    RemoveInterruptHandler();
+}
+
+bool CtrlCBetweenBlocks::Stopping() const {
+    return session_.blocks.cancelRequested.load() != 0;
 }

@@ -10,6 +10,9 @@
 
 #include "cli/cli_session.h"
 
+// Exit status of a command stopped by Ctrl+C between blocks, as a shell reports a program it ended.
+constexpr int kExitStoppedByCtrlC = 130;
+
 // Status of a write whose read-back differs from what was written.
 constexpr int kSlotReadBackDiffers = 260;
 
@@ -59,3 +62,14 @@ int UsedPercent(const std::wstring& cell);
 std::wstring TransferFailureText(int status);
 // A folder argument made whole, so that every step below it (and a message) means the same.
 std::wstring AbsoluteFolder(const std::string& path);
+
+// Ctrl+C asks the command to stop between blocks: Stopping() tells whether it has.
+class CtrlCBetweenBlocks {
+public:
+    explicit CtrlCBetweenBlocks(CliSession& session);
+    ~CtrlCBetweenBlocks();
+    bool Stopping() const;
+
+private:
+    CliSession& session_;
+};

@@ -34,7 +34,9 @@ int RunCheck(const CheckOptions& options) {
     nlohmann::json json = nlohmann::json::array();
     uint8_t* image = session.sectors.blockImage();
     session.frontEnd.BeginProgress(0);
-    for (size_t i = 0; i < blocks.size(); ++i) {
+    CtrlCBetweenBlocks ctrlC(session);
+    size_t checked = 0;
+    for (size_t i = 0; i < blocks.size() && !ctrlC.Stopping(); ++i, ++checked) {
         uint32_t block = blocks[i];
         session.frontEnd.DrawProgress(int(i), int(blocks.size()), L"Checking " + BlockText(block));
         nlohmann::json entry = {{"block", block}, {"format", nullptr}, {"state", nullptr}, {"problems", nullptr}};
@@ -91,6 +93,10 @@ int RunCheck(const CheckOptions& options) {
     if (!unreadable.empty())
         WriteErr(L"Blocks that cannot be read (" + listed(unreadable) +
                  L"): the drive may be failing; back up the others (backup --images) while they can be read.\n");
+    if (checked < blocks.size()) {
+        WriteErr(FormatText(L"Stopped (Ctrl+C) after %d of the %d blocks.\n", {int(checked), int(blocks.size())}));
+        return kExitStoppedByCtrlC;
+    }
     return damaged.empty() && unreadable.empty() ? kExitOk : kExitFailed;
 }
 }  // namespace

@@ -91,9 +91,14 @@ int RunImageBackup(const std::string& driveArg, const std::string& dirArg, bool 
     std::vector<std::unique_ptr<PcFile>> files;
     uint8_t* image = session.sectors.blockImage();
     std::wstring failure;
+    CtrlCBetweenBlocks ctrlC(session);
     const std::vector<uint32_t> numbers = RowBlocks(session, false);
     for (size_t i = 0; i < rows.size() && failure.empty(); ++i) {
         uint32_t block = numbers[i];
+        if (ctrlC.Stopping()) {
+            failure = L"Stopped (Ctrl+C).";
+            break;
+        }
         session.frontEnd.DrawProgress(int(i), int(rows.size()), L"Backing up " + BlockText(block));
         const std::wstring path = Joined(folder, ImageName(block));
         if (ReadSlot(session, block, image) != 0) {
@@ -146,7 +151,8 @@ int RunImageBackup(const std::string& driveArg, const std::string& dirArg, bool 
         for (const std::wstring& path : written)
             pc.RemoveFile(path);
         pc.RemoveEmptyDirectory(folder);
-        return Fail(failure + L"\nNo backup was kept.");
+        Fail(failure + L"\nNo backup was kept.");
+        return ctrlC.Stopping() ? kExitStoppedByCtrlC : kExitFailed;
     }
     if (json) {
         manifest["folder"] = Utf8FromWide(folder);
@@ -169,7 +175,7 @@ struct BackupBlock {
     uint32_t block = 0;
     std::wstring path;
     std::string sha256;
-    std::vector<uint8_t> bytes;
+    std::vector<uint8_t> bytes;  // while it is checked only
 };
 
 // The manifest's blocks that the selection names, each file read and checked against its sum.
@@ -219,6 +225,8 @@ bool ReadBackup(const std::wstring& folder,
                      L" is not the file the backup made (its size or SHA-256 differs from the manifest's).\n");
             sound = false;
         }
+        block.bytes.clear();  // read again when written: a hundred slots need not sit in memory
+        block.bytes.shrink_to_fit();
         chosen->push_back(std::move(block));
     }
     for (uint32_t block : selection.blocks)
@@ -255,10 +263,26 @@ int RunRestore(const RestoreOptions& options) {
     if (!OpenDriveFor(session, drive, true)) return kExitFailed;
 
     int result = kExitOk;
+    CtrlCBetweenBlocks ctrlC(session);
     for (size_t i = 0; i < chosen.size(); ++i) {
         const BackupBlock& block = chosen[i];
+        if (ctrlC.Stopping()) {
+            session.frontEnd.PrintMessage(FormatText(L"Stopped (Ctrl+C): %d of the %d blocks restored, the others "
+                                                     L"left as they were.",
+                                                     {int(i), int(chosen.size())}));
+            result = kExitStoppedByCtrlC;
+            break;
+        }
         session.frontEnd.DrawProgress(int(i), int(chosen.size()), L"Restoring " + BlockText(block.block));
-        int written = WriteSlotVerified(session, block.block, 0, kSlotSectors, block.bytes.data());
+        std::vector<uint8_t> bytes;
+        if (!ReadWholeFile(block.path, kBlockImageSize, &bytes) || bytes.size() != kBlockImageSize ||
+            Sha256Hex(bytes.data(), kBlockImageSize) != block.sha256) {
+            session.frontEnd.PrintMessage(BlockText(block.block) + L": " + block.path +
+                                          L" changed since it was checked; this block was left as it was.");
+            result = kExitFailed;
+            continue;
+        }
+        int written = WriteSlotVerified(session, block.block, 0, kSlotSectors, bytes.data());
         if (written != 0) {
             session.frontEnd.PrintMessage(BlockText(block.block) + L": " + TransferFailureText(written) +
                                           L"; the block may be damaged. Run restore again for it (--blocks " +
