@@ -89,6 +89,7 @@ int BlockManager::AddResourceFile(int dos, int identifier, const char* blockPath
         if (!OpenUserFile(folder, carried->name, &file) || !file.Size(&length)) return BLK_WIN_ERROR;
         uint32_t wanted = length < kBlockImageSize ? static_cast<uint32_t>(length) : kBlockImageSize;
         if (!file.ReadAt(0, fileBuffer, wanted, &size)) return BLK_WIN_ERROR;
+        if (size != wanted) return BLK_PC_FILE_CHANGED;  // cut short meanwhile: never half a system file
     } else {
         size = carried->size < kBlockImageSize ? carried->size : kBlockImageSize;
         std::copy(carried->bytes, carried->bytes + size, fileBuffer);

@@ -107,6 +107,16 @@ bool PcFile::Flush() {
     return true;
 }
 
+bool PcFile::SyncAndDropCache(uint64_t offset, uint64_t bytes) {
+    if (fdatasync(fd_) != 0) {
+        CaptureLastSystemError();
+        return false;
+    }
+    // Advice only: a file system that keeps no page cache has nothing to drop.
+    posix_fadvise(fd_, static_cast<off_t>(offset), static_cast<off_t>(bytes), POSIX_FADV_DONTNEED);
+    return true;
+}
+
 bool PcFile::Close() {
     if (fd_ < 0) return true;
     int rc = ::close(fd_);
