@@ -107,7 +107,10 @@ int VolumeCopy::CopyDirectory(const std::string& blockPattern,
             }
             FileInfo info = {};
             bool haveInfo = m_.keepFileInfo == 1 && engine.fsFileInfo(&info, kInfoRead) == FS_OK;
-            if (m_.pc().CreateDirectoryPath(pcPath) != 0) return -1;
+            if (m_.pc().CreateDirectoryPath(pcPath) != 0) {
+                m_.lastFailure.path = pcPath;
+                return -1;
+            }
             int result = CopyDirectory(childBlockPattern, pcPath, childDisplayPattern);
             if (result != 0) return result;
             // After the contents, which would otherwise change the directory's times again.
@@ -161,7 +164,10 @@ int BlockManager::CopyBlockToDirectory(const std::wstring& pcDir, uint32_t block
     FloppyFormat code;
     int status = LoadBlockImage(blockIndex, &code);
     if (status != 0) return status;
-    if (pc_.CreateDirectoryPath(pcDir) != 0) return -1;
+    if (pc_.CreateDirectoryPath(pcDir) != 0) {
+        lastFailure.path = pcDir;
+        return -1;
+    }
     if (dirDelAllFile != 0) pc_.DeleteDirectoryContents(pcDir, 1);
     return CopyVolumeDirectory("\\*", pcDir, L"\\*");
 }
