@@ -72,7 +72,7 @@ void LabelOf(uint32_t labelIndex, uint8_t label[11]) {
 
 FloppyFormat FormatOfBootSector(const uint8_t* boot) {
     for (FloppyFormat f : {Format144M, Format12M, Format720K}) {
-        Geometry g;
+        Geometry g{};
         GeometryOf(f, &g);
         if (Load16(boot + kBytesPerSector) == kSectorSize && boot[kSectorsPerCluster] == g.sectorsPerCluster &&
             Load16(boot + kReservedSectors) == 1 && boot[kFatCount] == 2 &&

@@ -136,7 +136,9 @@ TEST_F(CopyTest, RefusedSaveLeavesTheBlockAsItWas) {
         EXPECT_EQ(Save("in"), c.status) << c.what;
         EXPECT_EQ(faults->Count(true), 0) << c.what << ": " << faults->Describe();
         EXPECT_TRUE(Slot(1) == before) << c.what << ": the block changed";
-        if (c.status == 256) EXPECT_NE(blocks.lastFailure.detail.find(L"save cannot rebuild"), std::wstring::npos);
+        if (c.status == 256) {
+            EXPECT_NE(blocks.lastFailure.detail.find(L"save cannot rebuild"), std::wstring::npos) << c.what;
+        }
     }
 #ifndef _WIN32
     if (geteuid() == 0) return;  // root reads every file

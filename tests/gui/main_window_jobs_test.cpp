@@ -37,7 +37,7 @@ TEST_F(MainWindowTest, EveryJobFromTheWindowMakesWhatTheJobCoreMakes) {
         PostMessageW(dialog, WM_COMMAND, IDC_BLOCK_START, 0);
     };
     const wchar_t* tooLarge =
-        L"Error: the image file must less than 1.5M  \nFloppy disk block 006: the block on the drive was not changed.";
+        L"Error: the image file must less than 1.5M  \nFloppy disk block 006: the block on the drive was not damaged.";
     const struct {
         int command;  // 0: Enter on the list
         std::vector<int> rows;
