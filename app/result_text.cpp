@@ -43,6 +43,9 @@ std::wstring BlockFailureText(const BlockFailure& failure) {
         text += system.empty() ? std::wstring(TextById(kTextErrorNotFound)) : system;
     } else {
         text = ResultText(failure.status);
+        // The file or folder concerned, unless the cause names it already.
+        if (!failure.path.empty() && failure.detail.find(failure.path) == std::wstring::npos)
+            text += L"\n" + failure.path;
     }
     if (!failure.detail.empty()) text += L"\n" + failure.detail;
     return text + L"\n" +

@@ -11,6 +11,7 @@ std::wstring ResultText(int code);
 
 struct BlockFailure;
 // One block's failure as the window shows it: the result's fixed text (for -1 the system's text
-// of the failure's own error, under its PC path when there is one), the cause when the record
-// gives one, and a line naming the block and saying whether it may now be damaged.
+// of the failure's own error, under its PC path when there is one; for others followed by the
+// PC path unless the cause names it), the cause when the record gives one, and a line naming
+// the block and saying whether it may now be damaged.
 std::wstring BlockFailureText(const BlockFailure& failure);

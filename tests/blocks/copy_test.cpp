@@ -292,6 +292,14 @@ TEST_F(CopyTest, UsersOwnDosFilesReplaceTheCarriedOnesOnlyAsAWholeSetAndMustFit)
     const std::string io = bootable(Dos622).at("IO.SYS");
     EXPECT_EQ(io.size(), 40774u);
     EXPECT_EQ(io.find_first_not_of('\0', 512), std::string::npos) << "the carried IO.SYS ends in stale bytes";
+#ifndef _WIN32
+    fs::remove(dir.File("prog/dos622/COMMAND.COM"));  // now a file of 4096 bytes by its size that reads fewer
+    fs::create_symlink("/sys/devices/system/cpu/online", dir.File("prog/dos622/COMMAND.COM"));
+    blocks.dosFilesRoot = W("prog");
+    EXPECT_EQ(blocks.FormatBlock(2, 2, Format144M, 0, Dos622), BLK_PC_FILE_CHANGED);
+    EXPECT_EQ(Utf8FromWide(blocks.lastFailure.path), dir.File("prog/dos622/COMMAND.COM"));
+    EXPECT_TRUE(Slot(2) == before) << "a system file cut short was written";
+#endif
 }
 
 TEST(PcTimes, DosStampsAreLocalTimeAndStampsThatAreNoDateAreRefused) {
