@@ -266,7 +266,7 @@ TEST_F(CopyTest, FoldersThatPointBackOrAtEachOtherAreCopiedOnceAndAFileCutShortI
     EXPECT_EQ(Open("out"), BLK_FILE_DAMAGED);
     EXPECT_EQ(Flat(ReadPcTree(dir.File("out"))).substr(0, 24), "A/ A/F.TXT=f Z.TXT=<512>");
     EXPECT_EQ(Utf8FromWide(blocks.lastFailure.path + L": " + blocks.lastFailure.detail),
-              dir.File("out/Z.TXT") + ": its data on the block ends after 512 of its 2000 bytes");
+              dir.File("out") + Sep() + "Z.TXT: its data on the block ends after 512 of its 2000 bytes");
     EXPECT_EQ(frontEnd.Lines("warn").size(), 3u);
 }
 
