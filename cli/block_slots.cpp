@@ -35,18 +35,11 @@ int ReadSlot(CliSession& session, uint32_t block, uint8_t* data) {
 int WriteSlotVerified(CliSession& session, uint32_t block, uint32_t first, uint32_t count, const uint8_t* data) {
     session.sectors.UseDriveMode();
     session.sectors.SetBlockIndex(block);
-    std::vector<uint8_t> back(size_t(kTransferSectors) * kSectorSize);
+    // The block manager's checked write: read back from the drive itself and compared.
     for (uint32_t s = first; s < first + count; s += kTransferSectors) {
         uint32_t n = std::min(kTransferSectors, first + count - s);
-        const uint8_t* from = data + size_t(s) * kSectorSize;
-        if (session.sectors.WriteSectors(s, n, from) != 0) return -1;
-    }
-    if (session.sectors.drive()) session.sectors.drive()->Flush();
-    for (uint32_t s = first; s < first + count; s += kTransferSectors) {
-        uint32_t n = std::min(kTransferSectors, first + count - s);
-        if (session.sectors.ReadSectors(s, n, back.data()) != 0) return -1;
-        if (std::memcmp(back.data(), data + size_t(s) * kSectorSize, size_t(n) * kSectorSize) != 0)
-            return kSlotReadBackDiffers;
+        int status = session.blocks.WriteSlotSectors(s, n, data + size_t(s) * kSectorSize);
+        if (status != BLK_OK) return status == BLK_VERIFY_FAILED ? kSlotReadBackDiffers : -1;
     }
     return 0;
 }

@@ -14,7 +14,7 @@
 constexpr int kExitStoppedByCtrlC = 130;
 
 // Status of a write whose read-back differs from what was written.
-constexpr int kSlotReadBackDiffers = 260;
+constexpr int kSlotReadBackDiffers = BLK_VERIFY_FAILED;
 
 // Opens the drive for a command's own transfers (forWriting: it will be written); false with
 // the reason printed.
@@ -28,7 +28,8 @@ uint32_t DriveSlots(const DriveRecord& drive);
 int ReadSlot(CliSession& session, uint32_t block, uint8_t* data);
 
 // Writes `count` sectors from `first` of block's slot from data (the slot's bytes from its
-// sector 0) and reads them back to compare. 0; -1 with the last system error stored;
+// sector 0) and reads them back from the drive to compare (unless the block manager's
+// verifyWrites is off). 0; -1 with the last system error stored;
 // kSlotReadBackDiffers.
 int WriteSlotVerified(CliSession& session, uint32_t block, uint32_t first, uint32_t count, const uint8_t* data);
 
