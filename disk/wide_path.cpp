@@ -57,7 +57,8 @@ std::wstring WideFromUtf8(const std::string& text) {
                 c = (c << 6) | (next & 0x3F);
             }
             static const uint32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
-            valid = valid && c >= kLeast[extra] && c <= 0x10FFFF;
+            // A surrogate written as UTF-8 is no character, and would come back as another byte.
+            valid = valid && c >= kLeast[extra] && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
         }
         if (!valid) {
             out += static_cast<wchar_t>(0xDC00 + b);

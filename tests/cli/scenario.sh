@@ -240,7 +240,7 @@ mkdir -p names/FLOPPY004
 long=$(printf 'Long name %.0s' {1..23})
 for name in README.TXT notes.TXT x.jpeg 'a b.txt' Café.txt über.txt é.txt ab.verylongname lower.txt MiXeD.TxT \
     Makefile 'colon:name.txt' 'star*.txt' 'quote"name.txt' 'back\slash.txt' 'trailing dot.' 'trailing blank ' \
-    'tab	name.txt' $'new\nline.txt' UPPER.TXT upper.txt $'bad\xffbyte.txt' CON AUX.TXT 'Report for May.txt' \
+    'tab	name.txt' $'new\nline.txt' UPPER.TXT upper.txt $'bad\xffbyte.txt' $'surrogate\xed\xb2\x80.txt' CON AUX.TXT 'Report for May.txt' \
     'Report for June.txt' '😀 smile.txt' "${long:0:251}.txt"; do
     printf '%s' "$name" >"names/FLOPPY004/$name"
 done
