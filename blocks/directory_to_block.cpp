@@ -61,7 +61,9 @@ void SetCreateLongName(FileEngine& engine, const std::wstring& name) {
 }
 
 // Reads one PC file whole into fileBuffer and writes it as blockPath. 0, 258 for a file larger
-// than a slot, -1 with lastErrorPath when the PC file cannot be read, or the engine's status.
+// than a slot, -1 with lastErrorPath when the PC file cannot be read, 261 (its path in the
+// failure record) when it changed size while it was read, or the engine's status. The entry
+// gets the name given.
 int WriteFileToVolume(BlockManager& m,
                       const std::wstring& pcPath,
                       const PcEntry& entry,
@@ -74,12 +76,22 @@ int WriteFileToVolume(BlockManager& m,
         KeepErrorPath(m, pcPath);
         return -1;
     }
-    if (size > kBlockImageSize) return BLK_FILE_TOO_LARGE;
-    if (!file.ReadAt(0, m.fileBuffer, static_cast<uint32_t>(size), &done)) {
+    if (size > kBlockImageSize) {
+        m.lastFailure.path = pcPath;
+        return BLK_FILE_TOO_LARGE;
+    }
+    uint64_t after = 0;
+    if (!file.ReadAt(0, m.fileBuffer, static_cast<uint32_t>(size), &done) || !file.Size(&after)) {
         KeepErrorPath(m, pcPath);
         return -1;
     }
     file.Close();
+    // Cut short or grown meanwhile: the block would get a file that never was.
+    if (done != size || after != size) {
+        m.lastFailure.path = pcPath;
+        m.lastFailure.detail = FormatTextId(kTextCausePcFileChanged, {pcPath});
+        return BLK_PC_FILE_CHANGED;
+    }
 
     FileEngine& engine = m.engine();
     SetCreateLongName(engine, name);
@@ -107,33 +119,48 @@ void WarnOfSavedNames(BlockFrontEnd& frontEnd, uint32_t blockIndex, const std::v
 
 }  // namespace
 
+// Returns 0; 259 when pcDir does not exist; the recognition status (256 also for a FAT12 volume
+// of another layout, which cannot be rebuilt); the status of a boot file or any other file (the
+// block is then left as it was); -1 when the block cannot be read or written; 260 when it reads
+// back otherwise; 1 when its header cannot be stamped.
 int BlockManager::CopyDirectoryToBlock(const std::wstring& pcDir, uint32_t blockIndex, int row) {
+    BeginFailureRecord(blockIndex);
     uint8_t* image = sectors_.blockImage();
-    sectors_.UseDriveMode();
-    sectors_.SetBlockIndex(blockIndex);
-    sectors_.ReadSectors(0, 16, image);  // a failure shows in the recognition that follows
+    // A folder that is not there is a mistyped name or a block never opened, never "empty the
+    // block": only an existing empty folder empties it.
+    uint32_t attributes = 0;
+    if (!pc_.ReadAttributes(pcDir, &attributes) || (attributes & kPcDirectory) == 0) {
+        NoteFailure(kTextCauseNoFolder, pcDir);
+        return BLK_NO_FOLDER;
+    }
+    if (ReadBlockHead(blockIndex) != BLK_OK) return BLK_WIN_ERROR;
     sectors_.UseImageMode();
     DiskInfo totals;
     FloppyFormat code;
     int status = DetectFloppyFormat(&totals, &code);
     if (status != 0) return status;
-    // A volume of another geometry cannot be rebuilt empty: nothing would be left to write into.
-    if (code == FormatOther) return BLK_NOT_FAT12;
+    // A volume of another layout cannot be rebuilt empty as it was.
+    if (code == FormatOther) {
+        NoteFailure(kTextCauseOtherFormat);
+        return BLK_NOT_FAT12;
+    }
     BuildEmptyVolume(code, blockIndex, DosNone);
 
     engine_.SetCodePage(static_cast<uint32_t>(codePage));
     savedNameNotes_.clear();
-    pc_.CreateDirectoryPath(pcDir);
-    CopyBootFiles(pcDir, "\\");
+    status = CopyBootFiles(pcDir, "\\");
+    if (status != 0) return status;
     status = CopyDirectoryToVolume(pcDir, "\\");
     if (status != 0) return status;
 
     // The block keeps its own boot sector: boot program, serial number and label.
     sectors_.UseDriveMode();
-    if (sectors_.ReadSectors(0, 1, image) != 0) return -1;
-    if (sectors_.WriteSectors(0, VolumeSectors(code), image) != 0) return -1;
+    if (sectors_.ReadSectors(0, 1, image) != 0) return BLK_WIN_ERROR;
+    status = WriteSlotSectors(0, VolumeSectors(code), image);
+    if (status != BLK_OK) return status;
     uint8_t header[kSectorSize] = {};
-    StampUpdateTime(header, blockIndex);
+    status = StampUpdateTime(header, blockIndex);
+    if (status != BLK_OK) return status;
     sectors_.UseImageMode();
     sectors_.WriteSectors(kHeaderSector, 1, header);
     RefreshBlockRow(row);
@@ -141,7 +168,9 @@ int BlockManager::CopyDirectoryToBlock(const std::wstring& pcDir, uint32_t block
     return 0;
 }
 
-void BlockManager::CopyBootFiles(const std::wstring& pcDir, const std::string& blockDir) {
+// Returns 0 or the first failure, as for any other file: a boot file written badly must not
+// reach the block.
+int BlockManager::CopyBootFiles(const std::wstring& pcDir, const std::string& blockDir) {
     std::vector<PcEntry> found;
     bootFileNames_.clear();
     for (const wchar_t* name : kBootFiles) {
@@ -151,13 +180,19 @@ void BlockManager::CopyBootFiles(const std::wstring& pcDir, const std::string& b
         found.push_back(entry);
     }
     for (const PcEntry& entry : found) {
-        if (entry.size > kBlockImageSize) return;
+        std::wstring pcPath = JoinPcPath(pcDir, entry.pathName);
+        if (entry.size > kBlockImageSize) {
+            lastFailure.path = pcPath;
+            return BLK_FILE_TOO_LARGE;
+        }
         SavedName saved;
         saved.longName = entry.name;
         saved.shortName = entry.shortName;
-        std::string blockPath = blockDir + BlockShortName(saved, engine_.codePage());
-        if (WriteFileToVolume(*this, JoinPcPath(pcDir, entry.pathName), entry, entry.name, blockPath) != 0) return;
+        int status =
+            WriteFileToVolume(*this, pcPath, entry, entry.name, blockDir + BlockShortName(saved, engine_.codePage()));
+        if (status != 0) return status;
     }
+    return 0;
 }
 
 int BlockManager::CopyDirectoryToVolume(const std::wstring& pcDir, const std::string& blockDir) {
@@ -182,7 +217,10 @@ int BlockManager::CopyDirectoryToVolume(const std::wstring& pcDir, const std::st
         std::string blockPath = blockDir + BlockShortName(saved, engine_.codePage());
         std::wstring pcPath = JoinPcPath(pcDir, entry.pathName);
         if (!entry.IsDirectory()) {
-            if (entry.size > kBlockImageSize) return BLK_FILE_TOO_LARGE;
+            if (entry.size > kBlockImageSize) {
+                lastFailure.path = pcPath;
+                return BLK_FILE_TOO_LARGE;
+            }
             int result = WriteFileToVolume(*this, pcPath, entry, saved.longName, blockPath);
             if (result != 0) return result;
             continue;
