@@ -23,6 +23,7 @@ struct JobOptions {
     CLI::Option* noClear = nullptr;
     FormatChoice choice;
     bool yes = false;
+    int32_t codePage = -1;
 };
 
 // ROOT made whole, so that it means the same to every step below it.
@@ -45,6 +46,7 @@ int Prepare(const JobOptions& options, bool selectBlocks, std::unique_ptr<CliSes
     *session = std::make_unique<CliSession>(TerminalOptions{options.yes, StdinIsTerminal(), StdoutIsTerminal()});
     CliSession& s = **session;
     s.LoadCopySettings();
+    if (options.codePage >= 0) s.blocks.codePage = options.codePage;
     // A terminal has no file browser to open: the directory a job filled is printed instead.
     s.blocks.readOpenDirBit = 1;
     if (!options.dir.empty()) s.runner.SetDirectoryRoot(AbsolutePath(options.dir));
@@ -148,6 +150,7 @@ void AddJobCommands(CLI::App& app, int* exitCode) {
     open->clear = cmd->add_flag("--clear", "Empty each block's folder first (this run only).");
     open->noClear = cmd->add_flag("--no-clear", "Keep what each block's folder holds (this run only).");
     open->clear->excludes(open->noClear);
+    AddCodePageOption(cmd, &open->codePage);
 
     auto save = std::make_shared<JobOptions>();
     cmd = AddJobCommand(app, "save",
@@ -159,6 +162,7 @@ void AddJobCommands(CLI::App& app, int* exitCode) {
     cmd->add_option("--dir", save->dir, "ROOT: block k is read from ROOT/FLOPPYkkk.");
     cmd->add_flag("--yes", save->yes,
                   "When a folder does not fit its block, go on with the next block without asking.");
+    AddCodePageOption(cmd, &save->codePage);
 
     auto write = std::make_shared<JobOptions>();
     cmd = AddJobCommand(app, "write-image", "Write a floppy image file into the selected blocks.", write, RunWriteImage,
@@ -182,4 +186,5 @@ void AddJobCommands(CLI::App& app, int* exitCode) {
                         backup, RunBackup, exitCode);
     cmd->add_option("DRIVE", backup->drive, kDriveHelp)->required();
     cmd->add_option("--dir", backup->dir, "ROOT of the backup.");
+    AddCodePageOption(cmd, &backup->codePage);
 }

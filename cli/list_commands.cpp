@@ -125,6 +125,7 @@ struct LsOptions {
     std::string drive;
     std::string block;
     bool json = false;
+    int32_t codePage = -1;
 };
 
 int RunLs(const LsOptions& options) {
@@ -139,6 +140,8 @@ int RunLs(const LsOptions& options) {
 
     CliSession session(TerminalOptions{false, false, StdoutIsTerminal()});
     session.LoadCopySettings();
+    session.engine.SetCodePage(
+        static_cast<uint32_t>(options.codePage >= 0 ? options.codePage : session.blocks.codePage));
     DriveRecord drive;
     if ((status = session.ResolveDrive(options.drive, &drive)) != kExitOk) return status;
     if ((status = session.ListAndSelect(drive, selection)) != kExitOk) return status;
@@ -200,5 +203,6 @@ void AddListCommands(CLI::App& app, int* exitCode) {
     cmd->add_option("BLOCK", ls->block, "The block's number.")->required();
     cmd->add_flag("--json", ls->json,
                   "Print a JSON array of {path, shortName, directory, size, writeTime, attributes}.");
+    AddCodePageOption(cmd, &ls->codePage);
     cmd->callback([ls, exitCode] { *exitCode = RunLs(*ls); });
 }

@@ -233,6 +233,47 @@ run open drive.img 1
 run open drive.img 1 --no-clear
 ls uploads/drive.img/FLOPPY001 | sed 's/^/  /' >&3
 
+section "Names: saved as Windows and DOS can open them; ls, open, mdir and 7-Zip show the same"
+# Each name the block cannot hold as it is is named in a warning. mdir shows a character beyond
+# the 16-bit range as "__"; open leaves out the 255-character name (a PC path of at most 210).
+mkdir -p names/FLOPPY004
+long=$(printf 'Long name %.0s' {1..23})
+for name in README.TXT notes.TXT x.jpeg 'a b.txt' Café.txt über.txt é.txt ab.verylongname lower.txt MiXeD.TxT \
+    Makefile 'colon:name.txt' 'star*.txt' 'quote"name.txt' 'back\slash.txt' 'trailing dot.' 'trailing blank ' \
+    'tab	name.txt' $'new\nline.txt' UPPER.TXT upper.txt $'bad\xffbyte.txt' $'surrogate\xed\xb2\x80.txt' CON AUX.TXT 'Report for May.txt' \
+    'Report for June.txt' '😀 smile.txt' "${long:0:251}.txt"; do
+    printf '%s' "$name" >"names/FLOPPY004/$name"
+done
+find names -exec touch -d '2024-03-05 10:20:30' {} +
+run save drive.img 4 --dir names
+judge 4
+run ls drive.img 4
+run open drive.img 4 --dir names-back
+dd if=drive.img of=block.img bs=512 skip=$((4 * 3072)) count=1440 status=none
+for reader in open 7z; do
+    case $reader in
+    open) listed=$(ls -A names-back/FLOPPY004 | sort) ;;
+    7z) listed=$(7z l -ba -slt block.img | sed -n 's/^Path = //p' | sort) ;;
+    esac
+    difference=$(diff <(ls_paths 4) <(echo "$listed"))
+    say "ls and $reader: ${difference:-the same $(echo "$listed" | wc -l) names}"
+done
+run settings FileExistMode overwrite
+run save drive.img 4 --dir names
+ls_paths 4 | grep -i upper >&3
+say "\$ mcopy ØRE.TXT into block 4 (mtools writes its 8.3 name in code page 850)"
+printf 'o' >ØRE.TXT
+touch -d '2024-03-05 10:20:30' ØRE.TXT
+mcopy -m -i "drive.img@@$(offset 4)" ØRE.TXT ::/ 2>&1 | sed 's/^/! /' >&3
+for option in "" "--codepage 850" "--codepage 1"; do
+    say "\$ slotwise-cli ls drive.img 4${option:+ $option} | grep RE.TXT"
+    "$cli" ls drive.img 4 $option 2>&1 | grep -e RE.TXT -e codepage >&3
+done
+run settings CodePage 850
+say "ls now: $("$cli" ls drive.img 4 | grep RE.TXT)"
+run settings CodePage 1
+run settings CodePage system
+
 section "Usage errors exit with 2, failures with 1"
 for command in drives create-image list ls format-drive format open save write-image export-image backup settings; do
     "$cli" "$command" --help >/dev/null 2>&1
