@@ -35,8 +35,8 @@ bool SameDriveName(const std::wstring& a, const std::wstring& b) {
 // A device path with its links resolved (/dev/disk/by-id/usb-... names /dev/sdb).
 std::wstring DevicePath(const std::string& arg) {
     std::error_code error;
-    std::filesystem::path resolved = std::filesystem::canonical(std::filesystem::u8path(arg), error);
-    return WideFromUtf8(error ? arg : resolved.u8string());
+    std::filesystem::path resolved = std::filesystem::canonical(FsPath(WideFromUtf8(arg)), error);
+    return error ? WideFromUtf8(arg) : WideFromFsPath(resolved);
 }
 
 std::wstring Serial(uint32_t block) {

@@ -6,6 +6,7 @@
 
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "cli/json_text.h"
 #include "cli/size_argument.h"
 #include "cli/terminal.h"
 #include "disk/drive_list.h"
@@ -41,7 +42,7 @@ int RunDrives(const DrivesOptions& options) {
                            {"bytes", (static_cast<uint64_t>(drive->lastSector) + 1) * 512},
                            {"line", Utf8FromWide(DriveListLine(*drive))}});
         }
-        WriteOut(WideFromUtf8(out.dump(2)) + L"\n");
+        WriteOut(WideFromUtf8(JsonText(out)) + L"\n");
         return kExitOk;
     }
     for (const DriveRecord* drive : drives)

@@ -28,8 +28,8 @@ struct JobOptions {
 // ROOT made whole, so that it means the same to every step below it.
 std::wstring AbsolutePath(const std::string& path) {
     std::error_code error;
-    std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::u8path(path), error);
-    return WideFromUtf8(error ? path : absolute.u8string());
+    std::filesystem::path absolute = std::filesystem::absolute(FsPath(WideFromUtf8(path)), error);
+    return error ? WideFromUtf8(path) : WideFromFsPath(absolute);
 }
 
 // Everything a job command does before its job: the session, the drive, its listed blocks and

@@ -10,6 +10,7 @@
 #include "cli/block_files.h"
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "cli/json_text.h"
 #include "cli/terminal.h"
 #include "disk/wide_path.h"
 
@@ -89,7 +90,7 @@ int RunList(const ListOptions& options) {
             out.push_back(entry);
         }
         session.CloseDrive();
-        WriteOut(WideFromUtf8(out.dump(2)) + L"\n");
+        WriteOut(WideFromUtf8(JsonText(out)) + L"\n");
         return kExitOk;
     }
 
@@ -164,7 +165,7 @@ int RunLs(const LsOptions& options) {
                            {"writeTime", Utf8FromWide(FatTimeText(file.writeDate, file.writeTime))},
                            {"attributes", Utf8FromWide(letters)}});
         }
-        WriteOut(WideFromUtf8(out.dump(2)) + L"\n");
+        WriteOut(WideFromUtf8(JsonText(out)) + L"\n");
     } else {
         std::wstring out;
         for (const BlockFile& file : files) {

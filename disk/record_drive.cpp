@@ -6,13 +6,14 @@
 #include "disk/attached_images.h"
 #include "disk/image_drive.h"
 #include "disk/system_error.h"
+#include "disk/wide_path.h"
 
 std::unique_ptr<RawDrive> OpenRecordDrive(const DriveRecord& record) {
     if (record.imagePath.empty()) return OpenUsbDrive(record);
     // A block device is held exclusively even when attached as an image, so that a mounted
     // file system cannot change under the blocks.
     std::error_code ec;
-    const bool device = !IsImageRecord(record) || std::filesystem::is_block_file(record.imagePath, ec);
+    const bool device = !IsImageRecord(record) || std::filesystem::is_block_file(FsPath(record.imagePath), ec);
     return ImageDrive::Open(record.imagePath, device);
 }
 
