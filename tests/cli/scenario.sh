@@ -3,46 +3,10 @@
 # nobody here wrote: fsck.fat -n and mtools on every block written (at its byte offset in the
 # image), 7-Zip on an exported image. The whole transcript is compared with a golden file.
 #
-# Usage: scenario.sh SLOTWISE_CLI GOLDEN_FILE
-# SLOTWISE_UPDATE_GOLDEN=1 writes the golden file instead (read the change before committing it).
+# Usage: scenario.sh SLOTWISE_CLI GOLDEN_FILE (see transcript.sh)
 set -u
-cli=$(realpath "$1") golden=$(realpath -m "$2")
-export PATH=$PATH:/usr/sbin:/sbin  # fsck.fat
-for tool in fsck.fat mdir mcopy 7z script; do
-    command -v $tool >/dev/null || { echo "$tool is not installed (scripts/setup.sh installs it): skipped"; exit 77; }
-done
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-cd "$scratch" || exit 1
-# The settings live in ~/.config/slotwise when XDG_CONFIG_HOME is not set (or not absolute).
-unset XDG_CONFIG_HOME
-export HOME=$scratch LC_ALL=C.UTF-8 TZ=UTC MTOOLS_SKIP_CHECK=1
-transcript=$scratch/transcript.txt
-exec 3>"$transcript"
-
-say() { printf '%s\n' "$*" >&3; }
-section() { say ""; say "## $*"; }
-
-# Runs slotwise-cli: the command line, its output, its errors marked "! ", a non-zero exit status.
-run() {
-    say "\$ slotwise-cli $*"
-    "$cli" "$@" >out.txt 2>err.txt </dev/null
-    local rc=$?
-    cat out.txt >&3
-    sed 's/^/! /' err.txt >&3
-    [ $rc -eq 0 ] || say "[exit $rc]"
-}
-
-# The same on a terminal, typing `typed`: what the terminal showed, one progress frame a line.
-run_on_terminal() {
-    local typed=$1
-    shift
-    say "\$ slotwise-cli $* (on a terminal, typing ${typed@Q})"
-    printf '%s' "$typed" | script -qec "$(printf '%q ' "$cli" "$@")" /dev/null >out.txt 2>&1
-    local rc=$?
-    tr '\r' '\n' <out.txt | sed 's/ *$//' | grep -v '^$' >&3
-    [ $rc -eq 0 ] || say "[exit $rc]"
-}
+tools="fsck.fat mdir mcopy 7z"
+. "$(dirname "$0")/transcript.sh"
 
 offset() { echo $(($1 * 3072 * 512)); }
 slot_sum() { dd if=drive.img bs=512 skip=$(($1 * 3072)) count=3072 status=none | sha256sum; }
@@ -240,6 +204,8 @@ for command in drives create-image list ls format-drive format open save write-i
 done
 run
 run frobnicate
+run lst drive.img
+run exprot-image drive.img 1 x.img
 run list
 run format drive.img 3-1
 run format drive.img 1,x
@@ -273,15 +239,4 @@ else
     say "<n> = $done_blocks, but list shows $listed blocks, the header says '$header', the next slot's jump holds $after non-zero bytes"
 fi
 
-exec 3>&-
-sed -e "s|$scratch|<scratch>|g" \
-    -e 's/20[0-9][0-9]-[01][0-9]-[0-3][0-9] [0-2][0-9]-[0-5][0-9]-[0-5][0-9]/<renew time>/g' \
-    -e 's|bk/[0-9]\{14\}|bk/<stamp>|g' "$transcript" >filtered.txt
-if [ "${SLOTWISE_UPDATE_GOLDEN:-}" = 1 ]; then
-    cp filtered.txt "$golden"
-    exit 0
-fi
-if ! diff -u "$golden" filtered.txt; then
-    echo "The transcript above (+) differs from $golden (-)."
-    exit 1
-fi
+finish
