@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "app/version.h"
 #include "cli/cli_session.h"
 #include "cli/command_names.h"
 #include "cli/commands.h"
@@ -41,6 +42,7 @@ int Run(int argc, char** argv) {
         "DRIVE is an image file, a Linux block device such as /dev/sdb, or on Windows a drive letter "
         "such as E:.\nBLOCKS is a list such as 3, 0,4,7-9 or all.",
         "slotwise-cli"};
+    app.set_version_flag("--version", "slotwise-cli " SLOTWISE_VERSION);
     app.require_subcommand(1);
     app.fallthrough(false);
 

@@ -269,6 +269,10 @@ TEST_F(CopyTest, UsersOwnDosFilesReplaceTheCarriedOnesOnlyAsAWholeSetAndMustFit)
     const std::string before = Slot(2);
     EXPECT_EQ(blocks.FormatBlock(2, 2, Format720K, 0, Dos622), FS_DISK_FULL);
     EXPECT_TRUE(Slot(2) == before) << "system files that do not fit were written";
+    blocks.dosFilesRoot.clear();  // the carried IO.SYS now passes through a buffer full of the user's
+    const std::string io = bootable(Dos622).at("IO.SYS");
+    EXPECT_EQ(io.size(), 40774u);
+    EXPECT_EQ(io.find_first_not_of('\0', 512), std::string::npos) << "the carried IO.SYS ends in stale bytes";
 }
 
 TEST(PcTimes, DosStampsAreLocalTimeAndStampsThatAreNoDateAreRefused) {
