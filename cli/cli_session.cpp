@@ -45,9 +45,9 @@ std::wstring Serial(uint32_t block) {
 }  // namespace
 
 CliSession::CliSession(const TerminalOptions& options)
-    : frontEnd(options), runner(blocks, frontEnd, [this](const DriveRecord& record) {
-          std::unique_ptr<RawDrive> drive = OpenRecordDrive(record);
-          if (!drive) frontEnd.SetOpenFailureText(DriveOpenErrorText(record, LastSystemError()));
+    : frontEnd(options), runner(blocks, frontEnd, [this](const DriveRecord& record, bool forWriting) {
+          std::unique_ptr<RawDrive> drive = OpenRecordDrive(record, forWriting);
+          if (!drive) frontEnd.SetOpenFailureText(DriveOpenErrorText(record, LastSystemError(), forWriting));
           return drive;
       }) {}
 
@@ -123,9 +123,9 @@ int CliSession::SelectedCount() {
 }
 
 bool CliSession::OpenForReading(const DriveRecord& drive) {
-    std::unique_ptr<RawDrive> raw = OpenRecordDrive(drive);
+    std::unique_ptr<RawDrive> raw = OpenRecordDrive(drive, false);
     if (!raw) {
-        frontEnd.PrintMessage(DriveOpenErrorText(drive, LastSystemError()));
+        frontEnd.PrintMessage(DriveOpenErrorText(drive, LastSystemError(), false));
         return false;
     }
     sectors.AttachDrive(std::move(raw));

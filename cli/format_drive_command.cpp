@@ -34,9 +34,9 @@ public:
     uint32_t blocksDone() const { return done_; }
 
     bool OpenDrive() override {
-        std::unique_ptr<RawDrive> raw = OpenRecordDrive(drive_);
+        std::unique_ptr<RawDrive> raw = OpenRecordDrive(drive_, true);
         if (!raw) {
-            session_.frontEnd.SetOpenFailureText(DriveOpenErrorText(drive_, LastSystemError()));
+            session_.frontEnd.SetOpenFailureText(DriveOpenErrorText(drive_, LastSystemError(), true));
             return false;
         }
         session_.sectors.AttachDrive(std::move(raw));

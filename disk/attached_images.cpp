@@ -38,7 +38,7 @@ int AttachedImages::Attach(const std::wstring& path,
 
     uint64_t size = 0;
     {
-        std::unique_ptr<ImageDrive> image = ImageDrive::Open(WideFromFsPath(absolute));
+        std::unique_ptr<ImageDrive> image = ImageDrive::Open(WideFromFsPath(absolute), false);
         if (!image) return ATTACH_WIN_ERROR;
         size = image->SizeBytes();
     }

@@ -17,7 +17,8 @@ bool JobRunner::RunJob(int kind, const DriveRecord& drive, int* result) {
     frontEnd_.EnableDriveViews(false);
 
     int status = -1;
-    std::unique_ptr<RawDrive> raw = opener_ ? opener_(drive) : nullptr;
+    const bool writes = kind == JOB_WRITE_IMAGE || kind == JOB_SAVE || kind == JOB_FORMAT;
+    std::unique_ptr<RawDrive> raw = opener_ ? opener_(drive, writes) : nullptr;
     if (raw) {
         blocks_.sectors().AttachDrive(std::move(raw));
         status = RunKind(kind, drive);
