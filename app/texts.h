@@ -38,6 +38,7 @@ enum TextId : int {
     kTextFormatDrive = 0x10010,
     kTextFormatProgress = 0x10011,
     kTextFormatCancelling = 0x10012,
+    kTextJobCancelled = 0x10061,
 };
 
 // The text of an id; an empty text for an id that has none.

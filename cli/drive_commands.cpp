@@ -6,6 +6,7 @@
 
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "cli/drive_lock.h"
 #include "cli/json_text.h"
 #include "cli/size_argument.h"
 #include "cli/terminal.h"
@@ -69,6 +70,12 @@ int RunCreateImage(const CreateImageOptions& options) {
         return kExitUsage;
     }
     std::wstring path = WideFromUtf8(options.path);
+    // An image replaced while another command works on it would be lost under that command.
+    DriveLock lock;
+    if (options.force && lock.Take(path, true) == DriveLock::kInUse) {
+        WriteErr(DriveInUseText(path) + L"\n");
+        return kExitFailed;
+    }
     PcFile file;
     if (!file.Open(path, options.force ? PcFile::Mode::CreateAlways : PcFile::Mode::CreateNew)) {
         uint32_t code = LastSystemError();

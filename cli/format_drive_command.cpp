@@ -45,7 +45,8 @@ public:
     void CloseDrive() override { session_.sectors.CloseDrive(); }
 
     void BeginProgress(uint32_t total) override {
-        InstallInterruptHandler(&session_.blocks.cancelRequested);
+        // The worker clears the cancel flag as it starts: a Ctrl+C that came before still counts.
+        if (Interrupted()) session_.blocks.cancelRequested.store(1);
         session_.frontEnd.DrawProgress(0, static_cast<int>(total), FormatProgressTitle(title_, 0, total));
     }
     void ShowProgress(uint32_t done, uint32_t total) override {
@@ -54,10 +55,7 @@ public:
                                                                         : FormatProgressTitle(title_, done, total);
         session_.frontEnd.DrawProgress(static_cast<int>(done), static_cast<int>(total), text);
     }
-    void EndProgress() override {
-        RemoveInterruptHandler();
-        session_.frontEnd.ClearProgress();
-    }
+    void EndProgress() override { session_.frontEnd.ClearProgress(); }
 
     void SetIgnoreDeviceChanges(bool) override {}
     void RestartDevice() override { RereadPartitionTable(drive_); }
@@ -81,7 +79,7 @@ int RunFormatDrive(const FormatDriveOptions& options) {
     bool interactive = StdinIsTerminal();
     CliSession session(TerminalOptions{options.yes, interactive, StdoutIsTerminal()});
     DriveRecord drive;
-    int status = session.ResolveDrive(options.drive, &drive);
+    int status = session.ResolveDrive(options.drive, &drive, true);
     if (status != kExitOk) return status;
 
     uint32_t most = MaxFormatBlocks(drive.lastSector);
@@ -107,11 +105,11 @@ int RunFormatDrive(const FormatDriveOptions& options) {
     int result =
         worker.Run(host, options.blocks, parameters, [&](int code) { session.frontEnd.ShowResultMessage(code); });
     if (result != 0) return kExitFailed;
-    if (host.blocksDone() < options.blocks) {
+    if (Interrupted()) {
         session.frontEnd.PrintMessage(
             FormatText(L"Cancelled: the drive now holds %d of the %d blocks.",
                        {static_cast<int>(host.blocksDone()), static_cast<int>(options.blocks)}));
-        return kExitFailed;
+        return kExitInterrupted;
     }
     return kExitOk;
 }

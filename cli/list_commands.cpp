@@ -20,26 +20,6 @@ struct ListOptions {
     bool json = false;
 };
 
-// What the list's texts leave out: the format and the sector counts of each block.
-struct BlockFacts {
-    bool mounted = false;
-    FloppyFormat format = FormatOther;
-    DiskInfo totals{};
-};
-
-// Read as the list reads a block: its first 16 sectors (boot sector and first FAT) only.
-BlockFacts ReadBlockFacts(CliSession& session, uint32_t block) {
-    BlockFacts facts;
-    uint8_t* image = session.sectors.blockImage();
-    std::fill(image, image + kBlockImageSize, 0);
-    session.sectors.UseDriveMode();
-    session.sectors.SetBlockIndex(block);
-    session.sectors.ReadSectors(0, 16, image);
-    session.sectors.UseImageMode();
-    facts.mounted = session.blocks.DetectFloppyFormat(&facts.totals, &facts.format) == BLK_OK;
-    return facts;
-}
-
 nlohmann::json TextOrNull(const std::wstring& text) {
     if (text.empty() || text == TextById(kTextNotAvailable)) return nullptr;
     return Utf8FromWide(text);
@@ -63,7 +43,7 @@ int RunList(const ListOptions& options) {
     CliSession session(TerminalOptions{false, false, StdoutIsTerminal()});
     session.LoadCopySettings();
     DriveRecord drive;
-    int status = session.ResolveDrive(options.drive, &drive);
+    int status = session.ResolveDrive(options.drive, &drive, false);
     if (status != kExitOk) return status;
     status = session.ListBlocks(drive);
     if (status != kExitOk) return status;
@@ -75,7 +55,7 @@ int RunList(const ListOptions& options) {
         for (const auto& row : rows) {
             int block = 0;
             std::swscanf(row.cells[0].c_str(), L"%d", &block);
-            BlockFacts facts = ReadBlockFacts(session, static_cast<uint32_t>(block));
+            BlockFacts facts = session.ReadBlockFacts(static_cast<uint32_t>(block));
             nlohmann::json entry = {{"block", block},
                                     {"capacity", TextOrNull(row.cells[1])},
                                     {"used", TextOrNull(row.cells[2])},
@@ -141,7 +121,7 @@ int RunLs(const LsOptions& options) {
     CliSession session(TerminalOptions{false, false, StdoutIsTerminal()});
     session.LoadCopySettings();
     DriveRecord drive;
-    if ((status = session.ResolveDrive(options.drive, &drive)) != kExitOk) return status;
+    if ((status = session.ResolveDrive(options.drive, &drive, false)) != kExitOk) return status;
     if ((status = session.ListAndSelect(drive, selection)) != kExitOk) return status;
     if (!session.OpenForReading(drive)) return kExitFailed;
 

@@ -53,6 +53,8 @@ int Run(int argc, char** argv) {
     AddJobCommands(app, &exitCode);
     AddSettingsCommand(app, &exitCode);
 
+    // Caught from the start, so that Ctrl+C never cuts a block or a PC file short.
+    CatchInterrupts();
     std::vector<std::string> arguments = Utf8Arguments(argc, argv);
     if (RefuseUnknownCommand(app, arguments)) return kExitUsage;
     // Sticks are reached by the route the window would take, set up before any command runs.
@@ -65,6 +67,11 @@ int Run(int argc, char** argv) {
     } catch (const CLI::ParseError& e) {
         int code = app.exit(e);
         return code == 0 ? kExitOk : kExitUsage;
+    }
+    if (Interrupted() && exitCode != kExitInterrupted) {
+        // Stopped at a question or before its job began.
+        WriteErr(L"Stopped by Ctrl+C before anything was changed.\n");
+        return kExitInterrupted;
     }
     return exitCode;
 }

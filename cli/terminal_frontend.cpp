@@ -92,6 +92,7 @@ void TerminalFrontEnd::ClearProgress() {
 }
 
 void TerminalFrontEnd::PrintResult(const std::wstring& line) {
+    lastResult_ = line;
     ClearProgress();
     WriteOut(line + L"\n");
 }
@@ -106,8 +107,8 @@ void TerminalFrontEnd::SetStatusText(const std::wstring& text) {
         ClearProgress();
         return;
     }
+    if (progressDone_ < progressSteps_) ++progressDone_;
     if (progressSteps_ > 1) {
-        if (progressDone_ < progressSteps_) ++progressDone_;
         // The bar counts the blocks finished before the one the text announces.
         DrawProgress(progressDone_ - 1, progressSteps_, text);
     } else {

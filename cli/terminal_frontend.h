@@ -29,6 +29,8 @@ public:
     // The next `steps` progress texts are steps of one piece of work, drawn with a bar when
     // there is more than one; 0 draws the texts alone.
     void BeginProgress(int steps);
+    // How many of those steps have begun.
+    int blocksStarted() const { return progressDone_; }
     // Draws a progress line: the bar for done of total (when total > 1) and the text.
     void DrawProgress(int done, int total, const std::wstring& text);
     // Removes the progress line.
@@ -43,6 +45,8 @@ public:
     bool failed() const { return failed_; }
     void ResetOutcome() { failed_ = false; }
 
+    // The last line PrintResult printed.
+    const std::wstring& lastResult() const { return lastResult_; }
     // Prints one result line on stdout, or a message line on stderr, clear of the progress line.
     void PrintResult(const std::wstring& line);
     void PrintMessage(const std::wstring& line);
@@ -79,4 +83,5 @@ private:
     size_t drawnLength_ = 0;
     std::wstring openFailureText_;
     bool failed_ = false;
+    std::wstring lastResult_;
 };

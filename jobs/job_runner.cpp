@@ -79,10 +79,16 @@ int JobRunner::WalkRows(bool all, int textId, const RowStep& step, bool* complet
     int remaining = all ? rows : SelectedRowCount();
     if (rows <= 0 || remaining == 0) return 0;
 
+    const int total = remaining;
     for (int row = 0; row < rows; ++row) {
         if (!all && !frontEnd_.IsRowSelected(row)) continue;
         uint32_t block = 0;
         if (!BlockOfRow(row, &block)) return -1;
+        // Between blocks only: the block before was completed or left as it was.
+        if (blocks_.cancelRequested.load() != 0) {
+            frontEnd_.Inform(FormatTextId(kTextJobCancelled, {total - remaining, total}));
+            return 0;
+        }
         --remaining;
         ShowProgress(textId, block, remaining);
         Step outcome = step(row, block, remaining);

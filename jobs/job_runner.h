@@ -61,7 +61,8 @@ private:
     // Visits the rows in list order (selected ones only unless `all`), showing the progress text
     // `textId` with (block, remaining) before each step. 0 when every row was visited; otherwise
     // the result of the step that stopped, or -1 for a row without a valid block number.
-    // *completed (may be null) tells whether the walk reached its end.
+    // *completed (may be null) tells whether the walk reached its end. A cancel asked for
+    // (BlockManager::cancelRequested) stops the walk between rows, telling how far it got.
     int WalkRows(bool all, int textId, const RowStep& step, bool* completed);
     int SelectedRowCount();
     void ShowProgress(int textId, uint32_t block, int remaining);

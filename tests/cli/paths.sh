@@ -23,7 +23,7 @@ every_command() {
     export HOME=$PWD
     run create-image "Disquette été.img" --size 8M
     run format-drive "Disquette été.img" --blocks 3 --yes --quick
-    run format "Disquette été.img" 2 --type 720K --quick
+    run format "Disquette été.img" 2 --type 720K --quick --yes
     make_sources "Fichiers à sauver"
     run save "Disquette été.img" 1,2 --dir "Fichiers à sauver"
     run list "Disquette été.img"
@@ -33,7 +33,7 @@ every_command() {
     run open "Disquette été.img" 1 --dir "Ouverts ç"
     say "$(cd "Ouverts ç" && find . -type f | sort)"
     run export-image "Disquette été.img" 1 "Image exportée.img"
-    run write-image "Disquette été.img" "Image exportée.img" 2
+    run write-image "Disquette été.img" "Image exportée.img" 2 --yes
     run ls "Disquette été.img" 2
     run backup "Disquette été.img" --dir "Sauvegardes ü"
     run settings SavePath "Téléchargés"

@@ -42,6 +42,21 @@ run_on_terminal() {
     [ $rc -eq 0 ] || say "[exit $rc]"
 }
 
+# The same, typing Ctrl+C as soon as the terminal shows `prompt`.
+interrupt_on_terminal() {
+    local prompt=$1 seen='' c
+    shift
+    say "\$ slotwise-cli $* (on a terminal, Ctrl+C at '$prompt')"
+    coproc RUNNING { script -qefc "$(printf '%q ' "$cli" "$@")" /dev/null; echo "[exit $?]"; }
+    local pid=$RUNNING_PID
+    exec {from}<&"${RUNNING[0]}" {to}>&"${RUNNING[1]}"
+    while [[ $seen != *"$prompt"* ]] && IFS= read -r -N1 -u $from c; do seen+=$c; done
+    printf '\003' >&$to
+    { printf '%s' "$seen"; cat <&$from; } | tr '\r' '\n' | sed 's/ *$//' | grep -v '^$' >&3
+    exec {from}<&- {to}>&-
+    wait "$pid" 2>/dev/null
+}
+
 # A transcript made fixed: the scratch folder, renew times and backup stamps, and a byte that is
 # no UTF-8 (Latin-1 é) shown as <e9> so that the golden file stays text.
 fixed() {
