@@ -53,6 +53,7 @@ CliSession::CliSession(const TerminalOptions& options)
           if (!drive) frontEnd.SetOpenFailureText(DriveOpenErrorText(record, LastSystemError(), forWriting));
           return drive;
       }) {
+    frontEnd.SetBlockImage(sectors.blockImage());
     SetInterruptTarget(&blocks.cancelRequested);
 }
 

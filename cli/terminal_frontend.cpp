@@ -5,6 +5,7 @@
 
 #include "app/result_text.h"
 #include "app/texts.h"
+#include "cli/failure_line.h"
 #include "cli/terminal.h"
 
 namespace {
@@ -191,6 +192,13 @@ void TerminalFrontEnd::ShowSystemError(const std::wstring& firstLine) {
     failed_ = true;
     PrintMessage(firstLine);
     PrintMessage(ResultText(-1));
+}
+
+void TerminalFrontEnd::ShowBlockFailure(const BlockFailure& failure) {
+    failed_ = true;
+    // The boot sector's root entry count (offset 17, little-endian).
+    uint32_t rootEntries = blockImage_ ? blockImage_[17] | blockImage_[18] << 8 : 0;
+    PrintMessage(BlockFailureLine(failure, rootEntries));
 }
 
 void TerminalFrontEnd::StartExplorer(const std::wstring& directory) {

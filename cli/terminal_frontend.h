@@ -3,6 +3,7 @@
 // answered by --yes. Without a terminal it shows nothing but results.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,11 @@ public:
     void FocusBlockList() override {}
     void ShowResultMessage(int code) override;
     void ShowSystemError(const std::wstring& firstLine) override;
+    // One line naming the block, the PC path, the cause and the block's state.
+    void ShowBlockFailure(const BlockFailure& failure) override;
+    // The block image the failing operation worked on, whose boot sector tells the size of a
+    // root directory that is full.
+    void SetBlockImage(const uint8_t* image) { blockImage_ = image; }
     int AskSaveRetry(const std::wstring& text) override;
     void StartExplorer(const std::wstring& directory) override;
 
@@ -84,4 +90,5 @@ private:
     std::wstring openFailureText_;
     bool failed_ = false;
     std::wstring lastResult_;
+    const uint8_t* blockImage_ = nullptr;
 };
