@@ -44,6 +44,9 @@ public:
     // Where the folders dos622 and dos71 with a user's own DOS system files are looked for:
     // the program's folder unless set otherwise.
     std::wstring dosFilesRoot;
+    // Every write to a block's slot is read back from the drive and compared (1, the default);
+    // only slotwise-cli's --no-verify turns it off.
+    int32_t verifyWrites = 1;
 
     // Drive layout and block header. Statuses: blocks/block_status.h, plus file engine statuses.
     uint32_t CountBlocks(uint32_t lastSector);

@@ -23,6 +23,7 @@ struct FormatDriveOptions {
     unsigned blocks = 0;
     FormatChoice choice;
     bool yes = false;
+    bool noVerify = false;
 };
 
 // The format dialog's part, on a terminal.
@@ -78,6 +79,7 @@ private:
 int RunFormatDrive(const FormatDriveOptions& options) {
     bool interactive = StdinIsTerminal();
     CliSession session(TerminalOptions{options.yes, interactive, StdoutIsTerminal()});
+    session.blocks.verifyWrites = options.noVerify ? 0 : 1;
     DriveRecord drive;
     int status = session.ResolveDrive(options.drive, &drive, true);
     if (status != kExitOk) return status;
@@ -126,5 +128,7 @@ void AddFormatDriveCommand(CLI::App& app, int* exitCode) {
         ->required();
     options->choice.AddOptions(cmd);
     cmd->add_flag("--yes", options->yes, "Format without asking; needed when there is no terminal to ask on.");
+    cmd->add_flag("--no-verify", options->noVerify,
+                  "Do not read back and compare what is written (faster; a failing drive may then go unnoticed).");
     cmd->callback([options, exitCode] { *exitCode = RunFormatDrive(*options); });
 }

@@ -24,7 +24,11 @@ struct JobOptions {
     CLI::Option* noClear = nullptr;
     FormatChoice choice;
     bool yes = false;
+    bool noVerify = false;
 };
+
+constexpr char kNoVerifyHelp[] =
+    "Do not read back and compare what is written (faster; a failing drive may then go unnoticed).";
 
 // ROOT made whole, so that it means the same to every step below it.
 std::wstring AbsolutePath(const std::string& path) {
@@ -50,6 +54,7 @@ int Prepare(const JobOptions& options,
     *session = std::make_unique<CliSession>(TerminalOptions{options.yes, StdinIsTerminal(), StdoutIsTerminal()});
     CliSession& s = **session;
     s.LoadCopySettings();
+    s.blocks.verifyWrites = options.noVerify ? 0 : 1;
     // A terminal has no file browser to open: the directory a job filled is printed instead.
     s.blocks.readOpenDirBit = 1;
     if (!options.dir.empty()) s.runner.SetDirectoryRoot(AbsolutePath(options.dir));
@@ -165,6 +170,7 @@ void AddJobCommands(CLI::App& app, int* exitCode) {
     cmd->add_option("BLOCKS", format->blocks, kBlocksHelp)->required();
     format->choice.AddOptions(cmd);
     cmd->add_flag("--yes", format->yes, "Format without asking; needed when there is no terminal to ask on.");
+    cmd->add_flag("--no-verify", format->noVerify, kNoVerifyHelp);
 
     auto open = std::make_shared<JobOptions>();
     cmd = AddJobCommand(app, "open",
@@ -190,6 +196,7 @@ void AddJobCommands(CLI::App& app, int* exitCode) {
     cmd->add_option("--dir", save->dir, "ROOT: block k is read from ROOT/FLOPPYkkk.");
     cmd->add_flag("--yes", save->yes,
                   "When a folder does not fit its block, go on with the next block without asking.");
+    cmd->add_flag("--no-verify", save->noVerify, kNoVerifyHelp);
 
     auto write = std::make_shared<JobOptions>();
     cmd = AddJobCommand(app, "write-image", "Write a floppy image file into the selected blocks.", write, RunWriteImage,
@@ -200,6 +207,7 @@ void AddJobCommands(CLI::App& app, int* exitCode) {
     cmd->add_flag("--yes", write->yes,
                   "Write without asking over blocks that hold data, and write an image that holds no FAT12 "
                   "volume; needed when there is no terminal to ask on.");
+    cmd->add_flag("--no-verify", write->noVerify, kNoVerifyHelp);
 
     auto exportImage = std::make_shared<JobOptions>();
     cmd = AddJobCommand(app, "export-image", "Save one block as a floppy image file.", exportImage, RunExportImage,
