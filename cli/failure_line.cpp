@@ -43,7 +43,7 @@ std::wstring BlockFailureLine(const BlockFailure& failure, uint32_t rootEntries)
     if (!failure.detail.empty())
         cause = failure.status == -1 ? Clause(failure.detail) + L" (" + cause + L")" : Clause(failure.detail);
     std::wstring line = FormatText(L"block %03d: ", {static_cast<int>(failure.block)});
-    if (!failure.path.empty()) line += failure.path + L": ";
+    if (!failure.path.empty() && failure.detail.find(failure.path) == std::wstring::npos) line += failure.path + L": ";
     line += cause;
     if (failure.mayBeDamaged)
         line += L"; the block on the drive may now be damaged \u2014 write it again or restore it from a backup";

@@ -21,6 +21,7 @@ public:
     // Pushes what was written to the device; nothing to do when nothing was written, so that a
     // reading job never waits for the data someone else left in the cache.
     bool Flush() override;
+    bool SyncForReadBack(uint64_t offset, uint64_t bytes) override;
 
     // Size of the image in bytes (0 when it cannot be read).
     uint64_t SizeBytes() const;

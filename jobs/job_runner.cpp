@@ -15,6 +15,8 @@ bool JobRunner::RunJob(int kind, const DriveRecord& drive, int* result) {
 
     frontEnd_.SetJobActive(true);
     frontEnd_.EnableDriveViews(false);
+    failureShown_ = false;
+    blocks_.cancelRequested.store(0);  // a cancelled format before must not stop this job
 
     int status = -1;
     const bool writes = kind == JOB_WRITE_IMAGE || kind == JOB_SAVE || kind == JOB_FORMAT;
@@ -24,7 +26,7 @@ bool JobRunner::RunJob(int kind, const DriveRecord& drive, int* result) {
         status = RunKind(kind, drive);
         blocks_.sectors().CloseDrive();
     }
-    if (status != 0) frontEnd_.ShowResultMessage(status);
+    if (status != 0 && !failureShown_) frontEnd_.ShowResultMessage(status);
 
     frontEnd_.SetStatusText(TextById(kTextIdle));
     frontEnd_.EnableDriveViews(true);
@@ -98,8 +100,10 @@ int JobRunner::WalkRows(bool all, int textId, const RowStep& step, bool* complet
     return 0;
 }
 
-int JobRunner::ApplyCopyFailureRule(int status) {
-    if (blocks_.lastErrorPath[0] == L'\0') return status;
-    frontEnd_.ShowSystemError(blocks_.lastErrorPath);
-    return 0;
+int JobRunner::ReportBlockFailure(uint32_t block, int status, bool copyRule) {
+    BlockFailure failure = blocks_.FailureOf(status);
+    failure.block = block;
+    frontEnd_.ShowBlockFailure(failure);
+    failureShown_ = true;
+    return copyRule && blocks_.lastErrorPath[0] != L'\0' ? 0 : status;
 }
