@@ -109,8 +109,8 @@ int RunSettings(const SettingsOptions& options) {
     if (chosen->path) {
         std::error_code error;
         // Stored whole, as the folder browser gives it, so that it means the same from any folder.
-        std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::u8path(options.value), error);
-        if (!error) value = WideFromUtf8(absolute.u8string());
+        std::filesystem::path absolute = std::filesystem::absolute(FsPath(value), error);
+        if (!error) value = WideFromFsPath(absolute);
         if (value.empty() || value.size() >= static_cast<size_t>(kPathChars)) {
             WriteErr(L"VALUE: a folder path of 1 to " + std::to_wstring(kPathChars - 1) + L" characters.\n");
             return kExitUsage;
