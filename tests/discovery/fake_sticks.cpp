@@ -77,7 +77,9 @@ DWORD SeekFake(HANDLE h, LONG low, LONG* high, DWORD method) {
     const uint64_t to = high ? uint64_t{static_cast<uint32_t>(*high)} << 32 | static_cast<uint32_t>(low) : low;
     const std::string line = "seek " + Name(h) + " " + (high ? std::to_string(*high) + ":" : "") +
                              std::to_string(high ? static_cast<uint32_t>(low) : low);
-    if (!Answer(line, !open || method != FILE_BEGIN || (!high && low < 0), ERROR_INVALID_PARAMETER))
+    const bool fails = open && open->stick.fails == "seek";
+    if (!Answer(line, !open || method != FILE_BEGIN || (!high && low < 0) || fails,
+                fails ? open->stick.error : ERROR_INVALID_PARAMETER))
         return INVALID_SET_FILE_POINTER;
     open->position = to;
     return static_cast<DWORD>(to);

@@ -28,7 +28,7 @@ struct FakeStick {
     uint32_t lastAddress = 3940351;  // READ CAPACITY's last block address
     uint32_t blockLength = 512;
     // The call that fails, named as in the log ("volume" and "drive" for the two opens, "query",
-    // "number", "capacity", "lock", "dismount", "read", "write"), and its error.
+    // "number", "capacity", "lock", "dismount", "seek", "read", "write"), and its error.
     std::string fails;
     DWORD error = ERROR_GEN_FAILURE;
 };

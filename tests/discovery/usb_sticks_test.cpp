@@ -182,8 +182,12 @@ TEST(UsbDriveTransfer, EveryCallSuitsAnUnbufferedDriveAndTheBytesArrive) {
          "ok 1, done 1474560, error 0: seek h1 1572864; write h1 1474560"},
         {"sectors from an odd address", true, 1024, 2048, 1, "",
          "ok 1, done 2048, error 0: seek h1 1024; write h1 2048"},
+        {"a slot, in what the service carries at once", true, 0, kBlockImageSize, 0, "",
+         "ok 1, done 1572864, error 0: seek h1 0; write h1 1536000; seek h1 1536000; write h1 36864"},
         {"two slots into an odd address", false, 512, 2 * kBlockImageSize, 8, "",
-         "ok 1, done 3145728, error 0: seek h1 512; read h1 1572864; seek h1 1573376; read h1 1572864"},
+         "ok 1, done 3145728, error 0: seek h1 512; read h1 1536000; seek h1 1536512; read h1 1536000; "
+         "seek h1 3072512; read h1 73728"},
+        {"a failed seek", true, 1024, 512, 0, "seek", "ok 0, done 0, error 19: seek h1 1024 =error 19"},
         {"beyond 4 GiB", false, 5ull << 30, 512, 0, "", "ok 1, done 512, error 0: seek h1 1:1073741824; read h1 512"},
         {"past the end", false, 3940351ull * 512, 1024, 0, "",
          "ok 1, done 512, error 0: seek h1 2017459712; read h1 1024"},
