@@ -228,3 +228,28 @@ TEST(UsbDriveTransfer, EveryCallSuitsAnUnbufferedDriveAndTheBytesArrive) {
     }
     environmentInfo.osMajorVersion = savedVersion;
 }
+
+TEST(RestartDiskDevice, StopsAndStartsTheSticksVolumeAndAFailureNamesItsOwnCause) {
+    const struct {
+        const wchar_t* drive;
+        const char* fails;
+        const char* outcome;  // the result, the stored error (5 left from before) and the calls
+    } cases[] = {
+        {L"F:", "", "0, error 5: device 0; device 1; stop F:; start F:"},
+        {L"F:", "restart", "-1, error 3010: device 0; device 1; stop F:; start F:"},  // asks for a reboot
+        {L"G:", "", "-1, error 2: "},                                                 // no such letter
+    };
+    for (const auto& c : cases) {
+        FakeSticks sticks;
+        sticks.Add(Stick(L"E:", 1));
+        FakeStick stick = Stick(L"F:", 2);
+        stick.fails = c.fails;
+        sticks.Add(stick);
+        SetLastSystemError(ERROR_ACCESS_DENIED);  // an earlier failure's
+        SetLastError(ERROR_ACCESS_DENIED);
+        const int result = RestartDiskDevice(c.drive);
+        EXPECT_EQ(std::to_string(result) + ", error " + std::to_string(LastSystemError()) + ": " + sticks.Log(),
+                  c.outcome)
+            << Narrow(c.drive) << " " << c.fails;
+    }
+}

@@ -4,7 +4,10 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <dbt.h>
 
+#include "../discovery/fake_sticks.h"
+#include "disk/system_error.h"
 #include "main_window_fixture.h"
 #include "ui/resource.h"
 
@@ -62,6 +65,21 @@ TEST_F(MainWindowTest, PlacementSplitterColumnsAndViewAreStoredAtCloseAndTakenBy
     OpenWindow();
     EXPECT_EQ(GetWindowLongPtrW(list, GWL_STYLE) & LVS_TYPEMASK, LVS_SMALLICON);
     EXPECT_EQ(CommandStates(frame, views), "1053:++ 1054:++ 1055:+*+* 1056:++");
+}
+
+TEST_F(MainWindowTest, AStickRefusedForItsSectorSizeIsNamedWithoutAnEarlierSystemError) {
+    OpenWindow();
+    FakeSticks sticks;
+    FakeStick stick;
+    stick.driveName = L"F:";
+    stick.blockLength = 4096;
+    sticks.Add(stick);
+    SetLastSystemError(ERROR_ACCESS_DENIED);  // what an earlier failure left
+    static DEV_BROADCAST_DEVICEINTERFACE_W header = {sizeof header, DBT_DEVTYP_DEVICEINTERFACE, 0, {}, {}};
+    PostMessageW(frame, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&header));
+    const Box box = WaitForBox(frame);
+    Answer(box.hwnd, IDOK);
+    EXPECT_EQ(box.text, L"不支持大扇区(4096B)U盘F:");
 }
 
 }  // namespace
