@@ -16,7 +16,8 @@ struct DosFile {
     int dos;         // DosSystem: 1 DOS 6.22, 2 DOS 7.1
     int identifier;  // kDosIoSys, kDosMsdosSys or kDosCommandCom
     const char* name;
-    const uint8_t* bytes;
+    const uint8_t* bytes;  // the first storedSize bytes; the rest up to size are zeros
+    uint32_t storedSize;
     uint32_t size;
 };
 

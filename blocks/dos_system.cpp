@@ -91,7 +91,9 @@ int BlockManager::AddResourceFile(int dos, int identifier, const char* blockPath
         if (!file.ReadAt(0, fileBuffer, wanted, &size)) return BLK_WIN_ERROR;
     } else {
         size = carried->size < kBlockImageSize ? carried->size : kBlockImageSize;
-        std::copy(carried->bytes, carried->bytes + size, fileBuffer);
+        uint32_t stored = carried->storedSize < size ? carried->storedSize : size;
+        std::copy(carried->bytes, carried->bytes + stored, fileBuffer);
+        std::fill(fileBuffer + stored, fileBuffer + size, uint8_t{0});
     }
 
     engine_.ClearCreateLongName();

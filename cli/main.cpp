@@ -3,6 +3,7 @@
 // message on stderr), 2 a usage error.
 #include <CLI/CLI.hpp>
 
+#include "app/version.h"
 #include "cli/cli_session.h"
 #include "cli/commands.h"
 #include "cli/disk_access.h"
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
         "DRIVE is an image file, a Linux block device such as /dev/sdb, or on Windows a drive letter "
         "such as E:.\nBLOCKS is a list such as 3, 0,4,7-9 or all.",
         "slotwise-cli"};
+    app.set_version_flag("--version", "slotwise-cli " SLOTWISE_VERSION);
     app.require_subcommand(1);
     app.fallthrough(false);
 

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "blocks/block_failure.h"
 #include "blocks/block_frontend.h"
 
 // Answers to the question of a save that did not fit (the message box's button ids).
@@ -32,6 +33,10 @@ public:
     virtual void ShowResultMessage(int code) = 0;
     // The system's text of the last system error under a first line of our own.
     virtual void ShowSystemError(const std::wstring& firstLine) = 0;
+    // One block's operation failed. By default the result message, or the system error under the
+    // PC path; front ends that can say more (the block, the file, whether the block may be damaged)
+    // override it.
+    virtual void ShowBlockFailure(const BlockFailure& failure);
     // The question of a block that is too small for its directory: ANSWER_CANCEL,
     // ANSWER_TRY_AGAIN or ANSWER_CONTINUE.
     virtual int AskSaveRetry(const std::wstring& text) = 0;

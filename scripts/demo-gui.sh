@@ -57,23 +57,11 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
 fi
 
 echo "== No display: running the window for a few seconds in a private Xvfb"
-xvfb_pid=
-for n in $(seq 150 199); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
-        xvfb_pid=$!
-        export DISPLAY=":$n"
-        for _ in $(seq 50); do
-            [ -e "/tmp/.X11-unix/X$n" ] && break
-            sleep 0.1
-        done
-        break
-    fi
-done
-if [ -z "$xvfb_pid" ]; then
+if ! slotwise_xvfb_start 150 199; then
     echo "No free display number for Xvfb." >&2
     exit 1
 fi
+xvfb_pid=$SLOTWISE_XVFB_PID
 program_pid=
 cleanup() {
     [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true

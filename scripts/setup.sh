@@ -14,6 +14,7 @@ packages=(
     xvfb xauth imagemagick
     mtools dosfstools file p7zip-full
     nasm
+    nsis help2man lintian man-db x11-utils
 )
 
 if [ "$(id -u)" -ne 0 ]; then

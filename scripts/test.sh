@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds every target and runs every test: native; native under
 # AddressSanitizer/UBSan, with the fuzz targets for a bounded time; the 32-bit Windows build;
-# and the Windows tests under Wine (32-bit where this machine runs i386 programs, else the
-# 64-bit build of the same sources under 64-bit Wine).
+# the Windows tests under Wine (32-bit where this machine runs i386 programs, else the 64-bit
+# build of the same sources under 64-bit Wine); then the packages (scripts/test-packages.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -51,20 +51,8 @@ fi
 step "$wine_preset: tests under Wine"
 slotwise_wine_prefix
 # The window tests need a display: a private Xvfb for this run, on the first free display.
-xvfb_pid=
-for n in $(seq 90 140); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
-        xvfb_pid=$!
-        export DISPLAY=":$n"
-        for _ in $(seq 50); do
-            [ -e "/tmp/.X11-unix/X$n" ] && break
-            sleep 0.1
-        done
-        break
-    fi
-done
-trap '[ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true' EXIT
+slotwise_xvfb_start 90 140 || true
+trap '[ -z "$SLOTWISE_XVFB_PID" ] || kill "$SLOTWISE_XVFB_PID" 2>/dev/null || true' EXIT
 # A persistent, warmed-up wineserver keeps Wine's own services off ctest's output pipes.
 wineserver -p >/dev/null 2>&1 </dev/null
 "$SLOTWISE_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
@@ -73,4 +61,7 @@ wine_start=$(date +%s)
 ctest --preset "$wine_preset" -j "$jobs" || status=$?
 echo "Windows tests under Wine took $(( $(date +%s) - wine_start )) s"
 wineserver -k >/dev/null 2>&1 || true
+
+step "packages: build them, then install, run and remove them"
+bash scripts/test-packages.sh || status=1
 exit $status

@@ -39,3 +39,23 @@ slotwise_wine_prefix() {
         fi
     ) 9>"$WINEPREFIX.lock"
 }
+
+# Starts a private Xvfb on the first free display number from $1 to $2 and exports DISPLAY;
+# SLOTWISE_XVFB_PID is its process (empty, and status 1, when no number was free).
+slotwise_xvfb_start() {
+    SLOTWISE_XVFB_PID=
+    local n
+    for n in $(seq "$1" "$2"); do
+        if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+            Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
+            SLOTWISE_XVFB_PID=$!
+            export DISPLAY=":$n"
+            for _ in $(seq 50); do
+                [ -e "/tmp/.X11-unix/X$n" ] && break
+                sleep 0.1
+            done
+            return 0
+        fi
+    done
+    return 1
+}

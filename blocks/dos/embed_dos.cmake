@@ -2,12 +2,35 @@
 # arrays. Run as: cmake -DOUTPUT=<file.cpp> -DBOOT622=<bin> -DBOOT71=<bin>
 #   -DFILES=<dos>|<id>|<name>|<bin>;... -P embed_dos.cmake
 
+# The bytes of a file as array elements and its size. With TRIM the trailing zeros are left out
+# (at least one byte stays) and stored_var receives how many bytes remain: a placeholder is
+# mostly zeros, which the exe need not carry.
 function(byte_array path out_var size_var)
+    cmake_parse_arguments(ARG "" "TRIM" "" ${ARGN})
     file(READ "${path}" hex HEX)
     string(LENGTH "${hex}" digits)
     math(EXPR size "${digits} / 2")
-    # 32 bytes to a line keeps the generated file readable and the compiler's lines short.
+    if(ARG_TRIM)
+        # Whole runs of zero bytes off the end, longest first (a regular expression over the
+        # whole text overflows CMake's stack).
+        foreach(run IN ITEMS 65536 4096 256 16 1)
+            string(REPEAT "00" ${run} zeros)
+            math(EXPR run_digits "${run} * 2")
+            while(digits GREATER run_digits)
+                math(EXPR tail "${digits} - ${run_digits}")
+                string(SUBSTRING "${hex}" ${tail} ${run_digits} end)
+                if(NOT end STREQUAL zeros)
+                    break()
+                endif()
+                string(SUBSTRING "${hex}" 0 ${tail} hex)
+                set(digits ${tail})
+            endwhile()
+        endforeach()
+        math(EXPR stored "${digits} / 2")
+        set(${ARG_TRIM} ${stored} PARENT_SCOPE)
+    endif()
     string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+    # 32 bytes to a line keeps the generated file readable and the compiler's lines short.
     string(REGEX REPLACE "((0x..,){32})" "\\1\n    " bytes "${bytes}")
     set(${out_var} "${bytes}" PARENT_SCOPE)
     set(${size_var} ${size} PARENT_SCOPE)
@@ -32,9 +55,9 @@ foreach(entry IN LISTS FILES)
     list(GET parts 1 id)
     list(GET parts 2 name)
     list(GET parts 3 path)
-    byte_array("${path}" bytes size)
-    string(APPEND text "const uint8_t kFile${index}[${size}] = {\n    ${bytes}\n};\n")
-    string(APPEND table "    {${dos}, ${id}, \"${name}\", kFile${index}, ${size}},\n")
+    byte_array("${path}" bytes size TRIM stored)
+    string(APPEND text "const uint8_t kFile${index}[${stored}] = {\n    ${bytes}\n};\n")
+    string(APPEND table "    {${dos}, ${id}, \"${name}\", kFile${index}, ${stored}, ${size}},\n")
     math(EXPR index "${index} + 1")
 endforeach()
 

@@ -6,7 +6,6 @@
 #include <sstream>
 
 #include "support/temp_dir.h"
-#include "support/test_bytes.h"
 
 namespace fs = std::filesystem;
 
@@ -65,45 +64,4 @@ std::string TreeDifferences(const Tree& expected, const Tree& actual) {
     for (const auto& entry : actual)
         if (!expected.count(entry.first)) out << "unexpected: " << entry.first << "\n";
     return out.str();
-}
-
-std::string PatternBytes(size_t size, unsigned seed) {
-    return TestBytes(size, seed);
-}
-
-std::string Utf8FromUtf16(const std::u16string& text) {
-    std::string out;
-    for (char16_t c : text) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-std::u16string Utf16FromUtf8(const std::string& text) {
-    std::u16string out;
-    for (size_t i = 0; i < text.size();) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80) {
-            out += c;
-            i += 1;
-        } else if ((c & 0xE0) == 0xC0 && i + 1 < text.size()) {
-            out += static_cast<char16_t>(((c & 0x1F) << 6) | (text[i + 1] & 0x3F));
-            i += 2;
-        } else if (i + 2 < text.size()) {
-            out += static_cast<char16_t>(((c & 0x0F) << 12) | ((text[i + 1] & 0x3F) << 6) | (text[i + 2] & 0x3F));
-            i += 3;
-        } else {
-            break;
-        }
-    }
-    return out;
 }

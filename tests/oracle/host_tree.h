@@ -26,10 +26,3 @@ Tree ReadHostTree(const std::string& root);
 
 // "" when equal; otherwise one line per missing, unexpected or different entry.
 std::string TreeDifferences(const Tree& expected, const Tree& actual);
-
-// Deterministic test bytes: `size` bytes that differ from file to file through `seed`.
-std::string PatternBytes(size_t size, unsigned seed);
-
-// ASCII and the rest of the 16-bit plane, both ways.
-std::string Utf8FromUtf16(const std::u16string& text);
-std::u16string Utf16FromUtf8(const std::string& text);

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "support/fat_tools.h"
+#include "support/test_bytes.h"
 
 const Geometry kGeometries[6] = {
     {"Mkfs1440", "mkfs.fat -C -n FLOPPY1 %s 1440", 1474560, 1, 224},
@@ -36,36 +37,38 @@ bool CopyTreeIn(const Tree& tree, const std::string& hostDir, const std::string&
 
 Tree ToolCorpus(uint32_t clusterBytes) {
     Tree tree;
+    const std::pair<const char*, size_t> files[] = {
+        {"empty.bin", 0},
+        {"one.txt", 1},
+        {"Sector Sized File.dat", 512},
+        {"README.TXT", 100},
+        {"Readme.Md", 513},
+        {"Mixed Case Name.Txt", 1500},
+        {"abcde", 5},
+        {"Notes", 77},
+        {"Long File A.txt", 300},
+        {"Long File B.txt", 301},
+        {"Long File C.txt", 302},
+        {"Multi Cluster Data.bin", 7 * clusterBytes + 123},
+        {"ABC/FILE.TXT", 64},
+        {"Sub Dir/abcde.x", 9},
+        {"Sub Dir/Caf\u00e9 Men\u00fc.txt", 21},
+        {"Sub Dir/A Rather Long Name With Many Words In It.text", 2000},
+        {"Sub Dir/deeper/Deepest Level Folder/Final File Name Here.txt", 4097}};
     unsigned seed = 1;
-    AddFile(&tree, "empty.bin", "");
-    AddFile(&tree, "one.txt", PatternBytes(1, seed++));
-    AddFile(&tree, "Sector Sized File.dat", PatternBytes(512, seed++));
-    AddFile(&tree, "README.TXT", PatternBytes(100, seed++));
-    AddFile(&tree, "Readme.Md", PatternBytes(513, seed++));
-    AddFile(&tree, "Mixed Case Name.Txt", PatternBytes(1500, seed++));
-    AddFile(&tree, "abcde", PatternBytes(5, seed++));
-    AddFile(&tree, "Notes", PatternBytes(77, seed++));
-    AddFile(&tree, "Long File A.txt", PatternBytes(300, seed++));
-    AddFile(&tree, "Long File B.txt", PatternBytes(301, seed++));
-    AddFile(&tree, "Long File C.txt", PatternBytes(302, seed++));
-    AddFile(&tree, "Multi Cluster Data.bin", PatternBytes(7 * clusterBytes + 123, seed++));
-    AddDirectory(&tree, "ABC");
-    AddFile(&tree, "ABC/FILE.TXT", PatternBytes(64, seed++));
-    AddDirectory(&tree, "Sub Dir");
-    AddFile(&tree, "Sub Dir/abcde.x", PatternBytes(9, seed++));
-    AddFile(&tree, "Sub Dir/Caf\u00e9 Men\u00fc.txt", PatternBytes(21, seed++));
-    AddFile(&tree, "Sub Dir/A Rather Long Name With Many Words In It.text", PatternBytes(2000, seed++));
-    AddDirectory(&tree, "Sub Dir/deeper");
-    AddDirectory(&tree, "Sub Dir/deeper/Deepest Level Folder");
-    AddFile(&tree, "Sub Dir/deeper/Deepest Level Folder/Final File Name Here.txt", PatternBytes(4097, seed++));
-    AddDirectory(&tree, "Many Entries");
+    for (const auto& [path, size] : files)
+        AddFile(&tree, path, size == 0 ? "" : TestBytes(size, seed++));
+    for (const char* dir : {"ABC", "Sub Dir", "Sub Dir/deeper", "Sub Dir/deeper/Deepest Level Folder", "Many Entries"})
+        AddDirectory(&tree, dir);
     for (int i = 1; i <= 40; ++i) {
         char name[64];
         std::snprintf(name, sizeof name, "Many Entries/Entry Number %03d of many.txt", i);
-        AddFile(&tree, name, PatternBytes(static_cast<size_t>(i) * 37, seed++));
+        AddFile(&tree, name, TestBytes(static_cast<size_t>(i) * 37, seed++));
     }
     return tree;
 }
+
+namespace {
 
 std::string EngineDisplayName(const std::string& hostName) {
     static const char* const kAllowed = "!#$%&'()-@^_`{}~";
@@ -94,6 +97,8 @@ std::string EngineDisplayPath(const std::string& hostPath) {
         start = slash + 1;
     }
 }
+
+}  // namespace
 
 Tree EngineDisplayTree(const Tree& hostTree) {
     Tree tree;

@@ -1,5 +1,5 @@
-// Floppy volumes made by the outside tools for the oracle tests: the geometries, a host tree to
-// put on them with mcopy, and the names the engine is expected to show for what mcopy wrote.
+// Floppy volumes made by the outside tools: the geometries, a host tree to put on them with mcopy,
+// and the names the engine is expected to show for what mcopy wrote.
 #pragma once
 
 #include <cstdint>
@@ -43,9 +43,8 @@ bool CopyTreeIn(const Tree& tree,
 // boundaries.
 Tree ToolCorpus(uint32_t clusterBytes);
 
-// Files written by mcopy get a long-name set when their name is not a plain 8.3 name; the engine
-// reads a long name back only for a short name with a ~ tail, which mtools gives to exactly those.
-// So a plain 8.3 name shows upper-case, any other name as it was written.
-std::string EngineDisplayName(const std::string& hostName);
-std::string EngineDisplayPath(const std::string& hostPath);
+// The tree as the engine shows it once mcopy wrote it: mcopy gives a name that is not a plain 8.3
+// name a long-name set, and the engine reads a long name back only over a short name with a ~
+// tail, which mtools gives to most of them; so a plain 8.3 name shows upper-case, any other name as
+// it was written.
 Tree EngineDisplayTree(const Tree& hostTree);

@@ -11,23 +11,17 @@ class ScopedEnv {
 public:
     ScopedEnv(const char* name, const char* value, void (*changed)() = nullptr) : name_(name), changed_(changed) {
         if (const char* old = getenv(name)) old_ = std::string(old);
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-        if (changed_) changed_();
+        Set(value);
     }
-    ~ScopedEnv() {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-        if (changed_) changed_();
-    }
+    ~ScopedEnv() { Set(old_ ? old_->c_str() : nullptr); }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
+    void Set(const char* value) {
+        value ? setenv(name_, value, 1) : unsetenv(name_);
+        if (changed_) changed_();
+    }
     const char* name_;
     void (*changed_)();
     std::optional<std::string> old_;

@@ -198,3 +198,23 @@ ToolResult MdirAt(const std::string& drive, uint32_t block) {
     command << "mdir -a -i " << ShellQuote(drive + "@@" + std::to_string(block * 3072ull * 512)) << " ::/";
     return RunTool(command.str());
 }
+
+std::vector<SevenZipEntry> Run7zList(const std::string& imagePath, std::string* output) {
+    ToolResult run = RunTool("7z l -slt " + ShellQuote(imagePath));
+    *output = run.output;
+    std::vector<SevenZipEntry> entries;
+    bool listing = false;  // the archive's own block comes before the line of dashes
+    for (const std::string& line : Lines(run.output)) {
+        size_t equals = line.find(" = ");
+        std::string key = line.substr(0, equals), value = equals == std::string::npos ? "" : line.substr(equals + 3);
+        if (line.rfind("----------", 0) == 0) listing = true;
+        if (!listing || equals == std::string::npos) continue;
+        if (key == "Path") entries.emplace_back().path = value;
+        if (entries.empty()) continue;
+        if (key == "Folder") entries.back().directory = value == "+";
+        if (key == "Size") entries.back().size = DigitsOf(value);
+        if (key == "Modified") entries.back().modified = value;
+        if (key == "Attributes") entries.back().attributes = value;
+    }
+    return run.exitCode == 0 ? entries : std::vector<SevenZipEntry>{};
+}

@@ -1,5 +1,5 @@
 // The outside judges: FAT tools nobody here wrote (mkfs.fat, mformat, mcopy, mdir, mattrib,
-// fsck.fat), run on volumes and on blocks of drive images, with what they print parsed into plain
+// fsck.fat, 7z), run on volumes and on blocks of drive images, with what they print parsed into plain
 // records. Native builds only (they run programs through the shell).
 #pragma once
 
@@ -80,6 +80,19 @@ bool CutSlot(const std::string& drive, uint32_t block, uint32_t sectors, const s
 
 // mdir of the root of the volume at block `block` of a drive image (drive.img@@offset).
 ToolResult MdirAt(const std::string& drive, uint32_t block);
+
+// One entry of `7z l -slt` on a volume image: the path by long names ('/'-separated), the size,
+// the modification time ("2021-06-15 10:20:30") and the attribute letters ("A", "RHSA", "D").
+struct SevenZipEntry {
+    std::string path;
+    bool directory = false;
+    uint64_t size = 0;
+    std::string modified;
+    std::string attributes;
+};
+// Every entry 7z lists in the volume image (a file of its own: cut a block out first); empty when
+// 7z is missing or cannot read it, with what it said in *output.
+std::vector<SevenZipEntry> Run7zList(const std::string& imagePath, std::string* output);
 
 // fsck.fat -n found nothing to complain of.
 inline bool FsckClean(const FsckReport& report) {

@@ -60,3 +60,15 @@ void ExpectGolden(const std::string& name, const std::string& actual) {
     if (expected.str() != actual)
         ADD_FAILURE() << "output differs from " << path << " (- golden, + now):\n" << LineDiff(expected.str(), actual);
 }
+
+void ExpectGoldenTable(const std::string& name, const std::function<std::string(const std::string&)>& outcome) {
+    std::ifstream in(std::string(SLOTWISE_SOURCE_DIR) + "/tests/golden/" + name, std::ios::binary);
+    ASSERT_TRUE(in.good()) << "no table tests/golden/" << name;
+    const std::string arrow = " \xe2\x86\x92 ";
+    std::string actual;
+    for (std::string line; std::getline(in, line);) {
+        std::string input = line.substr(0, line.find(arrow));
+        actual += line.empty() || line[0] == '#' ? line + "\n" : input + arrow + outcome(input) + "\n";
+    }
+    ExpectGolden(name, actual);
+}

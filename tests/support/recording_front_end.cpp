@@ -94,6 +94,14 @@ void RecordingFrontEnd::FocusBlockList() { log.push_back("focus: list"); }
 void RecordingFrontEnd::ShowResultMessage(int code) { Log("result", std::to_wstring(code)); }
 void RecordingFrontEnd::ShowSystemError(const std::wstring& firstLine) { Log("syserr", firstLine); }
 
+void RecordingFrontEnd::ShowBlockFailure(const BlockFailure& f) {
+    wchar_t block[8];
+    std::swprintf(block, 8, L"%03u", f.block);
+    Log("failure", L"block " + std::wstring(block) + L" status " + std::to_wstring(f.status) +
+                       (f.path.empty() ? L"" : L" path " + f.path) + (f.mayBeDamaged ? L" may be damaged" : L" unchanged") +
+                       (f.detail.empty() ? L"" : L": " + f.detail));
+}
+
 int RecordingFrontEnd::AskSaveRetry(const std::wstring& text) {
     Log("retry?", text);
     int answer = saveAnswers.empty() ? ANSWER_CANCEL : saveAnswers.front();

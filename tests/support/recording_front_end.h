@@ -54,6 +54,7 @@ public:
     void FocusBlockList() override;
     void ShowResultMessage(int code) override;
     void ShowSystemError(const std::wstring& firstLine) override;
+    void ShowBlockFailure(const BlockFailure& failure) override;
     int AskSaveRetry(const std::wstring& text) override;
     void StartExplorer(const std::wstring& directory) override;
 
