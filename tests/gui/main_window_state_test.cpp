@@ -6,6 +6,8 @@
 #include <commctrl.h>
 #include <dbt.h>
 
+#include <thread>
+
 #include "../discovery/fake_sticks.h"
 #include "disk/system_error.h"
 #include "main_window_fixture.h"
@@ -75,11 +77,15 @@ TEST_F(MainWindowTest, AStickRefusedForItsSectorSizeIsNamedWithoutAnEarlierSyste
     stick.blockLength = 4096;
     sticks.Add(stick);
     SetLastSystemError(ERROR_ACCESS_DENIED);  // what an earlier failure left
-    static DEV_BROADCAST_DEVICEINTERFACE_W header = {sizeof header, DBT_DEVTYP_DEVICEINTERFACE, 0, {}, {}};
-    PostMessageW(frame, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&header));
+    DEV_BROADCAST_DEVICEINTERFACE_W header = {sizeof header, DBT_DEVTYP_DEVICEINTERFACE, 0, {}, {}};
+    // Sent, as the system sends it (a posted arrival carries no record), from a thread that waits
+    // while the box is open.
+    std::thread arrival(
+        [&] { SendMessageW(frame, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&header)); });
     const Box box = WaitForBox(frame);
     Answer(box.hwnd, IDOK);
-    EXPECT_EQ(box.text, L"不支持大扇区(4096B)U盘F:");
+    arrival.join();
+    EXPECT_EQ(box.text, L"不支持大扇区(4096B)U盘F:") << sticks.Log();
 }
 
 }  // namespace
