@@ -5,7 +5,6 @@
 // Usage: service_client_program CHANNEL_SUFFIX DRIVE_NUMBER SECONDS RESULT_FILE
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
 #include "../discovery/fake_sticks.h"
@@ -13,48 +12,41 @@
 #include "disk/service_client.h"
 #include "disk/usb_drive.h"
 #include "service_harness.h"
+#include "support/temp_dir.h"
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 5) return 2;
     const int drive = _wtoi(argv[2]);
     const DWORD ms = static_cast<DWORD>(_wtoi(argv[3])) * 1000;
+    const std::string resultFile(argv[4], argv[4] + wcslen(argv[4]));  // a path of the build: ASCII
     UseServiceChannelNames(TestChannelNames(argv[1]));
     UseServiceAliveCheck([] { return true; });  // the test that started it watches the time
     environmentInfo.useDiskService = 1;
     environmentInfo.osMajorVersion = 5;  // the drive alone is opened
     UsbDrive stick;
-    std::string result;
-    auto report = [&](const std::string& text) {
-        FILE* out = _wfopen(argv[4], L"wb");
-        if (out) std::fputs(text.c_str(), out);
-        if (out) std::fclose(out);
-    };
     if (!ConnectDiskService(GetCurrentProcess())) {
-        result = "connect failed";
+        WriteWholeFile(resultFile, "connect failed");
     } else if (!stick.OpenDrive(drive, L"E:")) {
-        result = "open failed, error " + std::to_string(GetLastError());
+        WriteWholeFile(resultFile, "open failed, error " + std::to_string(GetLastError()));
     } else {
-        report("opened");
+        WriteWholeFile(resultFile, "opened");
         int reads = 0, failed = 0, wrong = 0;
         std::string bytes(8 * 512, '\0');
         for (const DWORD start = GetTickCount(); GetTickCount() - start < ms; ++reads) {
             const uint32_t length = 512 * (1 + reads % 8);
             const uint64_t offset = 512 * ((reads * 7919 + drive * 131) % 3000);
             uint32_t done = 0;
-            if (!stick.ReadAt(offset, &bytes[0], length, &done) || done != length) {
-                ++failed;
-                continue;
-            }
-            bool same = true;
-            for (uint32_t i = 0; i < length; ++i)
-                same = same && bytes[i] == DriveByte(offset + i);
-            wrong += !same;
+            const bool read = stick.ReadAt(offset, &bytes[0], length, &done) && done == length;
+            bool same = read;
+            for (uint32_t i = 0; i < length && same; ++i)
+                same = bytes[i] == DriveByte(offset + i);
+            failed += !read;
+            wrong += read && !same;
         }
         stick.CloseDrive();
         DisconnectDiskService(GetCurrentProcess());
-        result = "reads " + std::to_string(reads) + ", failed " + std::to_string(failed) + ", wrong " +
-                 std::to_string(wrong);
+        WriteWholeFile(resultFile, "reads " + std::to_string(reads) + ", failed " + std::to_string(failed) +
+                                       ", wrong " + std::to_string(wrong));
     }
-    report(result);
     return 0;
 }
