@@ -11,7 +11,7 @@ set -euo pipefail
 allowed="__getmainargs __wgetmainargs __initenv __winitenv __set_app_type __setusermatherr __p__commode
 _amsg_exit _initterm _lock _unlock"
 
-headers="windows.h commctrl.h commdlg.h setupapi.h shellapi.h shlobj.h objbase.h dbt.h winioctl.h
+headers="windows.h aclapi.h commctrl.h commdlg.h setupapi.h shellapi.h shlobj.h objbase.h dbt.h winioctl.h
 stdio.h stdlib.h string.h wchar.h wctype.h ctype.h locale.h time.h signal.h setjmp.h io.h fcntl.h
 direct.h sys/stat.h sys/utime.h process.h malloc.h errno.h"
 
