@@ -22,6 +22,7 @@ struct CopyOptions {
     std::string to;
     std::string fromDrive;
     bool yes = false;
+    bool noVerify = false;
 };
 
 // One block number, such as 3. kExitOk or kExitUsage.
@@ -38,8 +39,12 @@ int ParseOneBlock(const char* name, const std::string& text, uint32_t* block) {
 }
 
 // Resolves the drive and checks that it holds the blocks.
-int PrepareDrive(CliSession& session, const std::string& arg, std::initializer_list<uint32_t> blocks, DriveRecord* drive) {
-    int status = session.ResolveDrive(arg, drive);
+int PrepareDrive(CliSession& session,
+                 const std::string& arg,
+                 std::initializer_list<uint32_t> blocks,
+                 bool forWriting,
+                 DriveRecord* drive) {
+    int status = session.ResolveDrive(arg, drive, forWriting);
     if (status != kExitOk) return status;
     BlockSelection selection;
     selection.blocks.insert(blocks.begin(), blocks.end());
@@ -87,20 +92,23 @@ int RunCopyBlock(const CopyOptions& options) {
         WriteErr(L"FROM and TO are the same block: nothing to copy.\n");
         return kExitUsage;
     }
-    // One block or two: no progress to draw.
-    CliSession session(TerminalOptions{options.yes, StdinIsTerminal(), false});
     std::vector<uint8_t> source(kBlockImageSize), target;
     DriveRecord drive;
     if (!options.fromDrive.empty()) {
-        if ((status = PrepareDrive(session, options.fromDrive, {from}, &drive)) != kExitOk) return status;
-        if (!OpenDriveFor(session, drive, false)) return kExitFailed;
-        if (ReadSlot(session, from, source.data()) != 0)
-            return Failed(session, BlockText(from) + L" of " + WideFromUtf8(options.fromDrive) + L": cannot be read: " +
-                                       SystemErrorText(LastSystemError()) + L"\nNothing was written.");
-        session.CloseDrive();
+        // A session of its own, whose shared lock on the other drive ends once FROM is read.
+        CliSession other(TerminalOptions{options.yes, StdinIsTerminal(), false});
+        if ((status = PrepareDrive(other, options.fromDrive, {from}, false, &drive)) != kExitOk) return status;
+        if (!OpenDriveFor(other, drive, false)) return kExitFailed;
+        if (ReadSlot(other, from, source.data()) != 0)
+            return Failed(other, BlockText(from) + L" of " + WideFromUtf8(options.fromDrive) + L": cannot be read: " +
+                                     SystemErrorText(LastSystemError()) + L"\nNothing was written.");
+        other.CloseDrive();
     }
-    status = options.fromDrive.empty() ? PrepareDrive(session, options.drive, {from, to}, &drive)
-                                       : PrepareDrive(session, options.drive, {to}, &drive);
+    // One block or two: no progress to draw.
+    CliSession session(TerminalOptions{options.yes, StdinIsTerminal(), false});
+    session.blocks.verifyWrites = options.noVerify ? 0 : 1;
+    status = options.fromDrive.empty() ? PrepareDrive(session, options.drive, {from, to}, true, &drive)
+                                       : PrepareDrive(session, options.drive, {to}, true, &drive);
     if (status != kExitOk) return status;
     if (!OpenDriveFor(session, drive, true)) return kExitFailed;
     if (options.fromDrive.empty() && ReadSlot(session, from, source.data()) != 0)
@@ -143,7 +151,8 @@ int RunSwapBlocks(const CopyOptions& options) {
     // One block or two: no progress to draw.
     CliSession session(TerminalOptions{options.yes, StdinIsTerminal(), false});
     DriveRecord drive;
-    if ((status = PrepareDrive(session, options.drive, {a, b}, &drive)) != kExitOk) return status;
+    session.blocks.verifyWrites = options.noVerify ? 0 : 1;
+    if ((status = PrepareDrive(session, options.drive, {a, b}, true, &drive)) != kExitOk) return status;
     if (!OpenDriveFor(session, drive, true)) return kExitFailed;
     std::vector<uint8_t> first, second;
     std::wstring holdsA = Holdings(session, a, &first), holdsB = Holdings(session, b, &second);
@@ -184,6 +193,7 @@ void AddBlockCopyCommands(CLI::App& app, int* exitCode) {
     cmd->add_option("TO", copy->to, "The block to replace.")->required();
     cmd->add_option("--from", copy->fromDrive, "OTHER_DRIVE: take FROM from this drive instead (copies between sticks).");
     cmd->add_flag("--yes", copy->yes, "Replace without asking; needed when there is no terminal to ask on.");
+    cmd->add_flag("--no-verify", copy->noVerify, "Do not read the block back after writing it.");
     cmd->callback([copy, exitCode] { *exitCode = RunCopyBlock(*copy); });
 
     auto swap = std::make_shared<CopyOptions>();
@@ -194,5 +204,6 @@ void AddBlockCopyCommands(CLI::App& app, int* exitCode) {
     cmd->add_option("A", swap->from, "One block.")->required();
     cmd->add_option("B", swap->to, "The other.")->required();
     cmd->add_flag("--yes", swap->yes, "Swap without asking; needed when there is no terminal to ask on.");
+    cmd->add_flag("--no-verify", swap->noVerify, "Do not read the blocks back after writing them.");
     cmd->callback([swap, exitCode] { *exitCode = RunSwapBlocks(*swap); });
 }

@@ -4,8 +4,10 @@
 #include <set>
 
 #include "app/texts.h"
+#include "blocks/block_names.h"
 #include "blocks/utf16_text.h"
 #include "disk/wide_path.h"
+#include "fatfs/codepage.h"
 
 namespace {
 constexpr uint8_t kAttrReadOnly = 0x01;
@@ -41,14 +43,19 @@ public:
             if (status != FS_OK && status != FS_IS_DIRECTORY) return status;
 
             const std::string shortPath = engine_.commandPath();
-            const std::u16string widePath(engine_.foundLongName());
             const std::string shortName = shortPath.substr(shortPath.find_last_of('\\') + 1);
-            std::wstring displayName = WideFromUtf16(engine_.foundLongName(), kFoundLongNameCapacity);
-            displayName = displayName.substr(displayName.find_last_of(L'\\') + 1);
+            // The name as open writes it; the walk goes on below it under that name, so that a
+            // separator in a long name cannot shift the levels.
+            const std::wstring displayName = FoundEntryName(engine_, wideDir.size() + 1);
+            char16_t wideName[kPathCapacity];
+            const std::u16string widePath =
+                wideDir + u"\\" + std::u16string(wideName, Utf16FromWide(displayName, wideName, kPathCapacity));
 
             BlockFile file;
             file.path = displayDir.empty() ? displayName : displayDir + L"/" + displayName;
-            file.shortName = WideFromUtf8(shortName);
+            char16_t shortWide[kPathCapacity];
+            file.shortName = WideFromUtf16(
+                shortWide, OemToWide(engine_.codePage(), shortName.data(), shortName.size(), shortWide, kPathCapacity));
             FileInfo info{};
             if (engine_.fsFileInfo(&info, kInfoRead) == FS_OK) {
                 file.size = info.size;

@@ -9,6 +9,7 @@
 #include "blocks/block_header.h"
 #include "cli/block_files.h"
 #include "cli/terminal.h"
+#include "disk/record_drive.h"
 #include "disk/system_error.h"
 #include "disk/wide_path.h"
 
@@ -16,8 +17,15 @@ namespace {
 constexpr uint32_t kTransferSectors = 128;  // 64 KiB a transfer
 }
 
-bool OpenDriveFor(CliSession& session, const DriveRecord& drive, bool /*forWriting*/) {
-    return session.OpenForReading(drive);
+bool OpenDriveFor(CliSession& session, const DriveRecord& drive, bool forWriting) {
+    if (!forWriting) return session.OpenForReading(drive);
+    std::unique_ptr<RawDrive> raw = OpenRecordDrive(drive, true);
+    if (!raw) {
+        session.frontEnd.PrintMessage(DriveOpenErrorText(drive, LastSystemError(), true));
+        return false;
+    }
+    session.sectors.AttachDrive(std::move(raw));
+    return true;
 }
 
 uint32_t DriveSlots(const DriveRecord& drive) {
@@ -118,14 +126,13 @@ std::wstring AbsoluteFolder(const std::string& path) {
 }
 
 CtrlCBetweenBlocks::CtrlCBetweenBlocks(CliSession& session) : session_(session) {
-    session_.blocks.cancelRequested.store(0);
-    InstallInterruptHandler(&session_.blocks.cancelRequested);
+    SetInterruptTarget(&session_.blocks.cancelRequested);
 }
 
 CtrlCBetweenBlocks::~CtrlCBetweenBlocks() {
-    RemoveInterruptHandler();
+    SetInterruptTarget(nullptr);
 }
 
 bool CtrlCBetweenBlocks::Stopping() const {
-    return session_.blocks.cancelRequested.load() != 0;
+    return Interrupted();
 }

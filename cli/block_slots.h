@@ -10,9 +10,6 @@
 
 #include "cli/cli_session.h"
 
-// Exit status of a command stopped by Ctrl+C between blocks, as a shell reports a program it ended.
-constexpr int kExitStoppedByCtrlC = 130;
-
 // Status of a write whose read-back differs from what was written.
 constexpr int kSlotReadBackDiffers = BLK_VERIFY_FAILED;
 

@@ -7,6 +7,7 @@
 #include "app/texts.h"
 #include "cli/block_slots.h"
 #include "cli/commands.h"
+#include "cli/json_text.h"
 #include "cli/terminal.h"
 #include "disk/system_error.h"
 #include "disk/wide_path.h"
@@ -25,7 +26,7 @@ int RunCheck(const CheckOptions& options) {
     if (status != kExitOk) return status;
     CliSession session(TerminalOptions{false, false, StdoutIsTerminal() && !options.json});
     DriveRecord drive;
-    if ((status = session.ResolveDrive(options.drive, &drive)) != kExitOk) return status;
+    if ((status = session.ResolveDrive(options.drive, &drive, false)) != kExitOk) return status;
     if ((status = session.ListAndSelect(drive, selection)) != kExitOk) return status;
     if (!OpenDriveFor(session, drive, false)) return kExitFailed;
 
@@ -78,7 +79,7 @@ int RunCheck(const CheckOptions& options) {
     }
     session.frontEnd.ClearProgress();
     session.CloseDrive();
-    if (options.json) WriteOut(WideFromUtf8(json.dump(2)) + L"\n");
+    if (options.json) WriteOut(WideFromUtf8(JsonText(json)) + L"\n");
 
     auto listed = [](const std::vector<uint32_t>& list) {
         std::wstring text;
@@ -95,7 +96,7 @@ int RunCheck(const CheckOptions& options) {
                  L"): the drive may be failing; back up the others (backup --images) while they can be read.\n");
     if (checked < blocks.size()) {
         WriteErr(FormatText(L"Stopped (Ctrl+C) after %d of the %d blocks.\n", {int(checked), int(blocks.size())}));
-        return kExitStoppedByCtrlC;
+        return kExitInterrupted;
     }
     return damaged.empty() && unreadable.empty() ? kExitOk : kExitFailed;
 }

@@ -15,3 +15,7 @@ void AddRestoreCommand(CLI::App& app, int* exitCode);      // restore
 // backup --images DIR: the image backup of every block; its exit status.
 int RunImageBackup(const std::string& drive, const std::string& dir, bool json);
 void AddHelpCommand(CLI::App& app, int* exitCode);         // help
+
+// --codepage CP on a command that reads or writes names: the OEM code page of 8.3 names for this
+// run only (0 the system's); *codePage stays -1 when it is not given.
+void AddCodePageOption(CLI::App* command, int32_t* codePage);

@@ -14,6 +14,7 @@
 #include "blocks/pc_fs.h"
 #include "cli/block_slots.h"
 #include "cli/commands.h"
+#include "cli/json_text.h"
 #include "cli/sha256.h"
 #include "cli/terminal.h"
 #include "disk/pc_file.h"
@@ -71,7 +72,7 @@ int Fail(const std::wstring& text) {
 int RunImageBackup(const std::string& driveArg, const std::string& dirArg, bool json) {
     CliSession session(TerminalOptions{false, false, StdoutIsTerminal() && !json});
     DriveRecord drive;
-    int status = session.ResolveDrive(driveArg, &drive);
+    int status = session.ResolveDrive(driveArg, &drive, false);
     if (status != kExitOk) return status;
     BlockSelection all;
     all.all = true;
@@ -135,7 +136,7 @@ int RunImageBackup(const std::string& driveArg, const std::string& dirArg, bool 
                                {"slots", DriveSlots(drive)},
                                {"blockCount", rows.size()},
                                {"blocks", blocks}};
-    const std::string text = manifest.dump(2) + "\n";
+    const std::string text = JsonText(manifest) + "\n";
     const std::wstring manifestPath = Joined(folder, WideFromUtf8(kManifestName));
     for (size_t i = 0; i < files.size() && failure.empty(); ++i)
         if (!files[i]->Flush() || !files[i]->Close())
@@ -152,11 +153,11 @@ int RunImageBackup(const std::string& driveArg, const std::string& dirArg, bool 
             pc.RemoveFile(path);
         pc.RemoveEmptyDirectory(folder);
         Fail(failure + L"\nNo backup was kept.");
-        return ctrlC.Stopping() ? kExitStoppedByCtrlC : kExitFailed;
+        return ctrlC.Stopping() ? kExitInterrupted : kExitFailed;
     }
     if (json) {
         manifest["folder"] = Utf8FromWide(folder);
-        WriteOut(WideFromUtf8(manifest.dump(2)) + L"\n");
+        WriteOut(WideFromUtf8(JsonText(manifest)) + L"\n");
     } else {
         WriteOut(folder + L"\n");
     }
@@ -169,6 +170,7 @@ struct RestoreOptions {
     std::string backup;
     std::string blocks = "all";
     bool yes = false;
+    bool noVerify = false;
 };
 
 struct BackupBlock {
@@ -249,7 +251,8 @@ int RunRestore(const RestoreOptions& options) {
 
     CliSession session(TerminalOptions{options.yes, StdinIsTerminal(), StdoutIsTerminal()});
     DriveRecord drive;
-    if ((status = session.ResolveDrive(options.drive, &drive)) != kExitOk) return status;
+    if ((status = session.ResolveDrive(options.drive, &drive, true)) != kExitOk) return status;
+    session.blocks.verifyWrites = options.noVerify ? 0 : 1;
     if (DriveSlots(drive) < blockCount)
         return Fail(FormatText(L"The drive has room for %d blocks, the backup holds %d: nothing was written. "
                                L"Restore it onto a drive at least as large.",
@@ -270,7 +273,7 @@ int RunRestore(const RestoreOptions& options) {
             session.frontEnd.PrintMessage(FormatText(L"Stopped (Ctrl+C): %d of the %d blocks restored, the others "
                                                      L"left as they were.",
                                                      {int(i), int(chosen.size())}));
-            result = kExitStoppedByCtrlC;
+            result = kExitInterrupted;
             break;
         }
         session.frontEnd.DrawProgress(int(i), int(chosen.size()), L"Restoring " + BlockText(block.block));
@@ -309,5 +312,6 @@ void AddRestoreCommand(CLI::App& app, int* exitCode) {
     cmd->add_option("BACKUP", options->backup, "The backup's folder, the one holding manifest.json.")->required();
     cmd->add_option("--blocks", options->blocks, "Only these blocks, such as 3, 0,4,7-9 or all (the default).");
     cmd->add_flag("--yes", options->yes, "Write without asking; needed when there is no terminal to ask on.");
+    cmd->add_flag("--no-verify", options->noVerify, "Do not read the blocks back after writing them.");
     cmd->callback([options, exitCode] { *exitCode = RunRestore(*options); });
 }

@@ -10,6 +10,7 @@
 #include "cli/block_files.h"
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "cli/json_text.h"
 #include "cli/terminal.h"
 #include "disk/wide_path.h"
 
@@ -18,26 +19,6 @@ struct ListOptions {
     std::string drive;
     bool json = false;
 };
-
-// What the list's texts leave out: the format and the sector counts of each block.
-struct BlockFacts {
-    bool mounted = false;
-    FloppyFormat format = FormatOther;
-    DiskInfo totals{};
-};
-
-// Read as the list reads a block: its first 16 sectors (boot sector and first FAT) only.
-BlockFacts ReadBlockFacts(CliSession& session, uint32_t block) {
-    BlockFacts facts;
-    uint8_t* image = session.sectors.blockImage();
-    std::fill(image, image + kBlockImageSize, 0);
-    session.sectors.UseDriveMode();
-    session.sectors.SetBlockIndex(block);
-    session.sectors.ReadSectors(0, 16, image);
-    session.sectors.UseImageMode();
-    facts.mounted = session.blocks.DetectFloppyFormat(&facts.totals, &facts.format) == BLK_OK;
-    return facts;
-}
 
 nlohmann::json TextOrNull(const std::wstring& text) {
     if (text.empty() || text == TextById(kTextNotAvailable)) return nullptr;
@@ -62,7 +43,7 @@ int RunList(const ListOptions& options) {
     CliSession session(TerminalOptions{false, false, StdoutIsTerminal()});
     session.LoadCopySettings();
     DriveRecord drive;
-    int status = session.ResolveDrive(options.drive, &drive);
+    int status = session.ResolveDrive(options.drive, &drive, false);
     if (status != kExitOk) return status;
     status = session.ListBlocks(drive);
     if (status != kExitOk) return status;
@@ -74,7 +55,7 @@ int RunList(const ListOptions& options) {
         for (const auto& row : rows) {
             int block = 0;
             std::swscanf(row.cells[0].c_str(), L"%d", &block);
-            BlockFacts facts = ReadBlockFacts(session, static_cast<uint32_t>(block));
+            BlockFacts facts = session.ReadBlockFacts(static_cast<uint32_t>(block));
             nlohmann::json entry = {{"block", block},
                                     {"capacity", TextOrNull(row.cells[1])},
                                     {"used", TextOrNull(row.cells[2])},
@@ -89,7 +70,7 @@ int RunList(const ListOptions& options) {
             out.push_back(entry);
         }
         session.CloseDrive();
-        WriteOut(WideFromUtf8(out.dump(2)) + L"\n");
+        WriteOut(WideFromUtf8(JsonText(out)) + L"\n");
         return kExitOk;
     }
 
@@ -125,6 +106,7 @@ struct LsOptions {
     std::string drive;
     std::string block;
     bool json = false;
+    int32_t codePage = -1;
 };
 
 int RunLs(const LsOptions& options) {
@@ -139,8 +121,10 @@ int RunLs(const LsOptions& options) {
 
     CliSession session(TerminalOptions{false, false, StdoutIsTerminal()});
     session.LoadCopySettings();
+    session.engine.SetCodePage(
+        static_cast<uint32_t>(options.codePage >= 0 ? options.codePage : session.blocks.codePage));
     DriveRecord drive;
-    if ((status = session.ResolveDrive(options.drive, &drive)) != kExitOk) return status;
+    if ((status = session.ResolveDrive(options.drive, &drive, false)) != kExitOk) return status;
     if ((status = session.ListAndSelect(drive, selection)) != kExitOk) return status;
     if (!session.OpenForReading(drive)) return kExitFailed;
 
@@ -164,7 +148,7 @@ int RunLs(const LsOptions& options) {
                            {"writeTime", Utf8FromWide(FatTimeText(file.writeDate, file.writeTime))},
                            {"attributes", Utf8FromWide(letters)}});
         }
-        WriteOut(WideFromUtf8(out.dump(2)) + L"\n");
+        WriteOut(WideFromUtf8(JsonText(out)) + L"\n");
     } else {
         std::wstring out;
         for (const BlockFile& file : files) {
@@ -200,5 +184,6 @@ void AddListCommands(CLI::App& app, int* exitCode) {
     cmd->add_option("BLOCK", ls->block, "The block's number.")->required();
     cmd->add_flag("--json", ls->json,
                   "Print a JSON array of {path, shortName, directory, size, writeTime, attributes}.");
+    AddCodePageOption(cmd, &ls->codePage);
     cmd->callback([ls, exitCode] { *exitCode = RunLs(*ls); });
 }

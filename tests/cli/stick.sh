@@ -37,8 +37,8 @@ same_slot() {  # same_slot DRIVE BLOCK DRIVE2 BLOCK2 [SECTORS]: one line, whethe
 section "A drive of 8 blocks, three of them holding files"
 run create-image drive.img --size 16M
 run format-drive drive.img --blocks 8 --yes --quick
-run format drive.img 1,6 --type 1.2M --quick
-run format drive.img 2 --type 720K --quick
+run format drive.img 1,6 --type 1.2M --quick --yes
+run format drive.img 2 --type 720K --quick --yes
 for block in 1 3 4 5; do
     mkdir -p "src/FLOPPY00$block/Sub folder"
     head -c $((block * 3000)) /dev/urandom >"src/FLOPPY00$block/Sub folder/Data file $block.bin"
