@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "disk/drive_list.h"
@@ -33,8 +34,9 @@ TEST(AttachedImages, LettersAndNumbersAreAssignedAndImagesRefusedStepByStep) {
             return std::to_string(AddDriveRecord(listed, stick)) + ": listed";
         }
         if (bytes != 0) {
-            WriteWholeFile(dir.File(name), std::string());
-            std::filesystem::resize_file(dir.File(name), bytes);
+            const std::filesystem::path file = FsPath(dir.WFile(name));  // not through the ANSI code page
+            std::ofstream{file};
+            std::filesystem::resize_file(file, bytes);
         }
         DriveRecord record;
         int status = images.Attach(dir.WFile(name), listed, &record, WideFromUtf8(letters));

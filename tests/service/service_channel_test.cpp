@@ -166,7 +166,7 @@ TEST(ServiceChannel, AWholeSlotGoesThroughTheWorkerAlignedAndByteForByte) {
     record.deviceNumber = 1;
     record.driveName = L"E:";
     SectorAccess sectors;
-    sectors.AttachDrive(OpenRecordDrive(record));
+    sectors.AttachDrive(OpenRecordDrive(record, true));
     ASSERT_TRUE(sectors.HasDrive()) << "error " << LastSystemError() << ": " << sticks.Log();
     sectors.SetBlockIndex(1);
     std::string slot(kBlockImageSize, '\0'), back(kBlockImageSize, 'x');  // the stick's own bytes
