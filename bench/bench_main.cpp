@@ -17,6 +17,7 @@ const Benchmark kBenchmarks[] = {
     {"block-format", RunBlockFormatBenchmark},
     {"block-list", RunBlockListBenchmark},
     {"block-copy", RunBlockCopyBenchmark},
+    {"stick", RunStickBenchmark},
 };
 
 }  // namespace

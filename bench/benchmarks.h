@@ -10,3 +10,6 @@ int RunBlockFormatBenchmark();
 int RunBlockListBenchmark();
 // Save and open of the corpus into and out of one block of a drive image, beside mcopy -s.
 int RunBlockCopyBenchmark();
+// slotwise-cli check of 100 full blocks beside fsck.fat -n per slot, and backup --images of them
+// beside dd of the drive.
+int RunStickBenchmark();

@@ -9,6 +9,12 @@ void AddListCommands(CLI::App& app, int* exitCode);        // list, ls
 void AddFormatDriveCommand(CLI::App& app, int* exitCode);  // format-drive
 void AddJobCommands(CLI::App& app, int* exitCode);         // format, open, save, write-image, export-image, backup
 void AddSettingsCommand(CLI::App& app, int* exitCode);     // settings
+void AddCheckCommand(CLI::App& app, int* exitCode);        // check
+void AddBlockCopyCommands(CLI::App& app, int* exitCode);   // copy-block, swap-blocks
+void AddRestoreCommand(CLI::App& app, int* exitCode);      // restore
+// backup --images DIR: the image backup of every block; its exit status.
+int RunImageBackup(const std::string& drive, const std::string& dir, bool json);
+void AddHelpCommand(CLI::App& app, int* exitCode);         // help
 
 // --codepage CP on a command that reads or writes names: the OEM code page of 8.3 names for this
 // run only (0 the system's); *codePage stays -1 when it is not given.

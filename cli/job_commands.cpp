@@ -20,6 +20,8 @@ struct JobOptions {
     std::string image;
     std::string dir;
     std::string exist;
+    std::string images;
+    bool json = false;
     CLI::Option* clear = nullptr;
     CLI::Option* noClear = nullptr;
     FormatChoice choice;
@@ -145,6 +147,7 @@ int RunExportImage(const JobOptions& options) {
 }
 
 int RunBackup(const JobOptions& options) {
+    if (!options.images.empty()) return RunImageBackup(options.drive, options.images, options.json);
     std::unique_ptr<CliSession> session;
     DriveRecord drive;
     int status = Prepare(options, false, false, &session, &drive);
@@ -226,6 +229,12 @@ void AddJobCommands(CLI::App& app, int* exitCode) {
                         "--dir, else under the backup folder of the settings.",
                         backup, RunBackup, exitCode);
     cmd->add_option("DRIVE", backup->drive, kDriveHelp)->required();
-    cmd->add_option("--dir", backup->dir, "ROOT of the backup.");
+    CLI::Option* backupDir = cmd->add_option("--dir", backup->dir, "ROOT of the backup.");
+    cmd->add_option("--images", backup->images,
+                    "Instead: every block as DIR/<YYYYMMDDhhmmss>/BLOCKkkk.img, the image of its whole slot "
+                    "(header, boot sector and any format included), with manifest.json holding each block's "
+                    "format, used share, renew time and the SHA-256 of its file; restore writes it back.")
+        ->excludes(backupDir);
+    cmd->add_flag("--json", backup->json, "With --images: print the manifest, with the backup's folder, as JSON.");
     AddCodePageOption(cmd, &backup->codePage);
 }

@@ -52,6 +52,10 @@ int Run(int argc, char** argv) {
     AddFormatDriveCommand(app, &exitCode);
     AddJobCommands(app, &exitCode);
     AddSettingsCommand(app, &exitCode);
+    AddCheckCommand(app, &exitCode);
+    AddRestoreCommand(app, &exitCode);
+    AddBlockCopyCommands(app, &exitCode);
+    AddHelpCommand(app, &exitCode);
 
     // Caught from the start, so that Ctrl+C never cuts a block or a PC file short.
     CatchInterrupts();

@@ -245,7 +245,12 @@ private:
         Boot({"boot", field(2), "1", "2", field(4), field(1), field(3)}, (*f)[5], false);
         for (uint32_t copy = 0; copy < 2; ++copy)
             PutLe(Sector(FatStart(copy)), 3, 0xFFFF00 | (*f)[5]);
+        // The boot sector's copy of the label, as DOS writes it (fsck.fat checks it).
+        BootSector()[38] = 0x29;
+        std::memcpy(BootSector() + 43, "NO NAME    ", 11);
         if (w.size() % 2 == 0) return;  // no label
+        std::memset(BootSector() + 43, ' ', 11);
+        std::memcpy(BootSector() + 43, w[2].data(), std::min<size_t>(11, w[2].size()));
         uint8_t* label = Sector(FatStart(2));
         std::memset(label, ' ', 11);
         std::memcpy(label, w[2].data(), std::min<size_t>(11, w[2].size()));
