@@ -45,10 +45,11 @@ public:
 
     void MarkWalked(uint32_t firstCluster) { walked_.insert(firstCluster); }
     int CopyDirectory(const std::string& blockPattern, const std::wstring& pcDir, const std::wstring& displayPattern);
-
-private:
+    // The open file into pcPath, under the existing-file mode.
     int CopyOneFile(std::wstring pcPath, uint8_t attribute);
     void CarryInfo(const std::wstring& pcPath, uint8_t attribute, const FileInfo& info);
+
+private:
     void WarnNameTooLong() { m_.frontEnd().Warn(TextById(kTextNameTooLong)); }
 
     BlockManager& m_;
@@ -157,4 +158,16 @@ int BlockManager::CopyVolumeDirectory(const std::string& blockPattern,
     VolumeCopy copy(*this);
     if (blockPattern == "\\*") copy.MarkWalked(0);  // subdirectory entries with cluster 0 mean the root
     return copy.CopyDirectory(blockPattern, pcDir, displayPattern);
+}
+
+int BlockManager::CopyVolumeFile(const std::string& blockPath, const std::wstring& pcPath) {
+    FsStatus status = engine_.fsOpen(blockPath.c_str(), nullptr);
+    if (status == FS_IS_DIRECTORY) return FS_BAD_NAME;
+    if (status != FS_OK) return status;
+    VolumeCopy copy(*this);
+    return copy.CopyOneFile(pcPath, engine_.openFile().attribute);
+}
+
+void BlockManager::CarryEntryInfo(const std::wstring& pcPath, uint8_t attribute, const FileInfo& info) {
+    VolumeCopy(*this).CarryInfo(pcPath, attribute, info);
 }

@@ -9,6 +9,7 @@
 #include "blocks/block_manager.h"
 #include "blocks/copy_common.h"
 #include "blocks/pc_fs.h"
+#include "blocks/placed_name.h"
 #include "blocks/utf16_text.h"
 #include "disk/pc_file.h"
 #include "fatfs/codepage.h"
@@ -51,21 +52,6 @@ std::string BlockShortName(const PcEntry& entry) {
     return name;
 }
 
-FileInfo InfoOf(const PcEntry& entry) {
-    FileInfo info;
-    info.size = 0xFFFFFFFF;
-    DosStamp creation = PcFileSystem::DosFromPcTime(entry.creationTime);
-    DosStamp write = PcFileSystem::DosFromPcTime(entry.writeTime);
-    info.createDate = creation.date;
-    info.createTime = creation.time;
-    info.writeDate = write.date;
-    info.writeTime = write.time;
-    info.accessDate = PcFileSystem::DosFromPcTime(entry.accessTime).date;
-    info.accessTime = 0xFFFF;
-    info.attribute = static_cast<uint8_t>(entry.attributes & kFatAttributeBits);
-    return info;
-}
-
 // The entry's long name goes with its create when the PC gave it a short alias.
 void SetCreateLongName(FileEngine& engine, const PcEntry& entry) {
     engine.ClearCreateLongName();
@@ -93,7 +79,7 @@ int WriteFileToVolume(BlockManager& m, const std::wstring& pcPath, const PcEntry
     SetCreateLongName(engine, entry);
     FsStatus status = engine.fsCreate(blockPath.c_str(), 0);
     if (status != FS_OK) return status;
-    FileInfo info = InfoOf(entry);
+    FileInfo info = SavedEntryInfo(entry);
     status = engine.fsFileInfo(&info, kInfoModify);
     if (status != FS_OK) return status;
     uint32_t count = done;
@@ -103,6 +89,21 @@ int WriteFileToVolume(BlockManager& m, const std::wstring& pcPath, const PcEntry
 }
 
 }  // namespace
+
+FileInfo SavedEntryInfo(const PcEntry& entry) {
+    FileInfo info;
+    info.size = 0xFFFFFFFF;
+    DosStamp creation = PcFileSystem::DosFromPcTime(entry.creationTime);
+    DosStamp write = PcFileSystem::DosFromPcTime(entry.writeTime);
+    info.createDate = creation.date;
+    info.createTime = creation.time;
+    info.writeDate = write.date;
+    info.writeTime = write.time;
+    info.accessDate = PcFileSystem::DosFromPcTime(entry.accessTime).date;
+    info.accessTime = 0xFFFF;
+    info.attribute = static_cast<uint8_t>(entry.attributes & kFatAttributeBits);
+    return info;
+}
 
 int BlockManager::CopyDirectoryToBlock(const std::wstring& pcDir, uint32_t blockIndex, int row) {
     uint8_t* image = sectors_.blockImage();
@@ -164,7 +165,7 @@ int BlockManager::CopyDirectoryToVolume(const std::wstring& pcDir, const std::st
         SetCreateLongName(engine_, entry);
         FsStatus status = engine_.fsCreateDir(blockPath.c_str());
         if (status != FS_OK) return status;
-        FileInfo info = InfoOf(entry);
+        FileInfo info = SavedEntryInfo(entry);
         status = engine_.fsFileInfo(&info, kInfoModify);
         if (status != FS_OK) return status;
         int result = CopyDirectoryToVolume(pcPath, blockPath + "\\");

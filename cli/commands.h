@@ -9,3 +9,5 @@ void AddListCommands(CLI::App& app, int* exitCode);        // list, ls
 void AddFormatDriveCommand(CLI::App& app, int* exitCode);  // format-drive
 void AddJobCommands(CLI::App& app, int* exitCode);         // format, open, save, write-image, export-image, backup
 void AddSettingsCommand(CLI::App& app, int* exitCode);     // settings
+void AddFileCommands(CLI::App& app, int* exitCode);         // get, put, rm, mkdir
+void AddFindCommand(CLI::App& app, int* exitCode);          // find

@@ -25,6 +25,8 @@ int main(int argc, char** argv) {
     AddFormatDriveCommand(app, &exitCode);
     AddJobCommands(app, &exitCode);
     AddSettingsCommand(app, &exitCode);
+    AddFileCommands(app, &exitCode);
+    AddFindCommand(app, &exitCode);
 
     // Sticks are reached by the route the window would take, set up before any command runs.
     DiskAccess diskAccess;
