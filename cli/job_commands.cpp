@@ -6,6 +6,7 @@
 #include "cli/cli_session.h"
 #include "cli/commands.h"
 #include "cli/format_choice.h"
+#include "cli/save_preview.h"
 #include "cli/terminal.h"
 #include "disk/wide_path.h"
 
@@ -23,6 +24,8 @@ struct JobOptions {
     CLI::Option* noClear = nullptr;
     FormatChoice choice;
     bool yes = false;
+    bool dryRun = false;
+    bool json = false;
 };
 
 // ROOT made whole, so that it means the same to every step below it.
@@ -79,6 +82,9 @@ int RunSave(const JobOptions& options) {
     DriveRecord drive;
     int status = Prepare(options, true, &session, &drive);
     if (status != kExitOk) return status;
+    if (options.dryRun)
+        return PreviewSave(*session, drive, options.dir.empty() ? std::wstring() : AbsolutePath(options.dir),
+                           options.json);
     return session->RunJob(JOB_SAVE, drive, session->SelectedCount());
 }
 
@@ -159,6 +165,12 @@ void AddJobCommands(CLI::App& app, int* exitCode) {
     cmd->add_option("--dir", save->dir, "ROOT: block k is read from ROOT/FLOPPYkkk.");
     cmd->add_flag("--yes", save->yes,
                   "When a folder does not fit its block, go on with the next block without asking.");
+    CLI::Option* dryRun = cmd->add_flag("--dry-run", save->dryRun,
+                  "Write nothing: print what save would add, replace and remove in each block.");
+    cmd->add_flag("--json", save->json,
+                  "With --dry-run: print a JSON array of {block, folder, folderExists, add, replace, remove, "
+                  "unchanged, fits}.")
+        ->needs(dryRun);
 
     auto write = std::make_shared<JobOptions>();
     cmd = AddJobCommand(app, "write-image", "Write a floppy image file into the selected blocks.", write, RunWriteImage,
