@@ -1,7 +1,9 @@
 // get, put, rm and mkdir: files and folders copied out of a block, and changed in it in place.
 // Changes are made to the block's volume in memory first; every refusal comes before any of
 // them, and only the sectors they touched are written back, then read back and compared.
+#include <cwctype>
 #include <filesystem>
+#include <set>
 #include <memory>
 
 #include "app/result_text.h"
@@ -149,12 +151,24 @@ public:
     bool Put(const std::wstring& pcPath, const PcEntry& entry, const BlockFile* folder, bool folderIsNew) {
         std::vector<BlockFile> entries;
         if (!folderIsNew && !ListFolder(b_, folder, &entries)) return Failed(folder, L"cannot be read");
-        const BlockFile* existing = Named(entries, PlaceName(entry.name, {}).name);
+        const std::wstring name = PlaceName(entry.name, {}).name;
+        const BlockFile* existing = Named(entries, name);
+        // Two sources of one name: the second would replace what the first put.
+        if (planning && !planned_.insert(Key(folder) + L"/" + Key(name)).second)
+            return Refused(pcPath, L"a second file or folder of that name is put into " + Quoted(folder ? folder->path : L"") +
+                                       L". Nothing was written.");
         if (entry.IsDirectory()) return PutFolder(pcPath, entry, folder, existing, entries);
         return PutFile(pcPath, entry, folder, existing, entries);
     }
 
 private:
+    static std::wstring Key(const BlockFile* folder) { return folder ? Key(folder->path) : std::wstring(); }
+    static std::wstring Key(std::wstring text) {
+        for (wchar_t& c : text)
+            c = static_cast<wchar_t>(std::towupper(c));
+        return text;
+    }
+
     uint64_t Clusters(uint64_t bytes) const {
         uint64_t cluster = uint64_t{engine_.volume().sectorsPerCluster} * kSectorSize;
         return (bytes + cluster - 1) / cluster;
@@ -187,7 +201,7 @@ private:
             target = *existing;
         } else if (planning) {
             ++clustersNeeded;
-            target.path = entry.name;
+            target.path = (folder && !folder->path.empty() ? folder->path + L"/" : std::wstring()) + entry.name;
         } else {
             PlacedName placed = PlaceName(entry.name, ShortNames(entries));
             SetCreateName(engine_, placed);
@@ -253,6 +267,7 @@ private:
     BlockManager& m_;
     FileEngine& engine_;
     bool force_;
+    std::set<std::wstring> planned_;
 };
 
 int RunPut(const FileOptions& options) {
