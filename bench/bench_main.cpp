@@ -17,6 +17,8 @@ const Benchmark kBenchmarks[] = {
     {"block-format", RunBlockFormatBenchmark},
     {"block-list", RunBlockListBenchmark},
     {"block-copy", RunBlockCopyBenchmark},
+    {"put-bytes", RunPutBytesBenchmark},
+    {"find", RunFindBenchmark},
 };
 
 }  // namespace

@@ -10,3 +10,8 @@ int RunBlockFormatBenchmark();
 int RunBlockListBenchmark();
 // Save and open of the corpus into and out of one block of a drive image, beside mcopy -s.
 int RunBlockCopyBenchmark();
+// One small file put into a full-ish block: bytes written beside a whole-block save, and
+// slotwise-cli put beside mcopy.
+int RunPutBytesBenchmark();
+// slotwise-cli find over 100 blocks beside mdir -/ run once per slot.
+int RunFindBenchmark();
