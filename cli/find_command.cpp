@@ -1,5 +1,6 @@
 // find: files and folders named like a pattern, in every block of a drive. Each block's volume
 // is walked straight on the drive, so that only its FAT and folders are read.
+#include <cwchar>
 #include <cwctype>
 #include <memory>
 

@@ -5,6 +5,7 @@
 #include "cli/save_preview.h"
 
 #include <cstring>
+#include <cwchar>
 #include <cwctype>
 #include <map>
 

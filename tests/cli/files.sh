@@ -156,6 +156,12 @@ keep
 run put drive.img 0 pc/small.txt
 unchanged
 run find drive.img '*.bin'
+for command in ls get put rm mkdir find; do
+    "$cli" "$command" --help >/dev/null 2>&1
+    say "$command --help: exit $?"
+done
+run find drive.img
+run get drive.img 1 x --exist ask
 
 exec 3>&-
 sed -e "s|$scratch|<scratch>|g" -e "s/$(date +%Y-%m-%d) [0-2][0-9]:[0-5][0-9]:[0-5][0-9]/<now>/g" \
