@@ -108,8 +108,8 @@ int RunPutBytesBenchmark() {
                 static_cast<double>(saveBytes) / static_cast<double>(putBytes));
 
     // The command itself, replacing the file each round, beside mcopy doing the same.
-    const std::string put = ShellQuote(kCli) + " put " + ShellQuote(image) + " 1 " + ShellQuote(src + "/NOTE.TXT") +
-                            " --force";
+    const std::string put =
+        ShellQuote(kCli) + " put " + ShellQuote(image) + " 1 " + ShellQuote(src + "/NOTE.TXT") + " --force";
     const std::string mcopy = "mcopy -o -i " + slot + " " + ShellQuote(src + "/NOTE.TXT") + " ::NOTE.TXT";
     int toolStatus = 0;
     double ours = BestOf(kRounds, nullptr, [&] { toolStatus |= RunCommand(put); });
@@ -137,9 +137,9 @@ int RunFindBenchmark() {
         const std::string dir = src + "/Folder number " + std::to_string(folder);
         fs::create_directories(dir);
         for (int file = 0; file < 5; ++file)
-            WriteFileBytes(dir + "/" + (file == 0 ? "Notes " : "Data ") + std::to_string(file) +
-                               (file == 0 ? ".txt" : ".bin"),
-                           std::string(3000, 'x'));
+            WriteFileBytes(
+                dir + "/" + (file == 0 ? "Notes " : "Data ") + std::to_string(file) + (file == 0 ? ".txt" : ".bin"),
+                std::string(3000, 'x'));
     }
     BlockRig rig;
     const uint64_t imageSectors = uint64_t{kBlocks} * kSlotSectors + 1;

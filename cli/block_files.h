@@ -11,10 +11,10 @@
 #include "fatfs/file_engine.h"
 
 struct BlockFile {
-    std::wstring path;       // display path under long names, "/" between levels; "" for the root
-    std::wstring name;       // its last level
-    std::wstring shortName;  // the 8.3 name
-    std::string shortPath;   // the engine's path, "\\" before each 8.3 level; "" for the root
+    std::wstring path;        // display path under long names, "/" between levels; "" for the root
+    std::wstring name;        // its last level
+    std::wstring shortName;   // the 8.3 name
+    std::string shortPath;    // the engine's path, "\\" before each 8.3 level; "" for the root
     std::u16string widePath;  // the long-name path as the engine gives it back, "\\" between levels
     uint32_t size = 0;
     uint16_t writeDate = 0;

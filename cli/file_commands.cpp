@@ -3,8 +3,8 @@
 // them, and only the sectors they touched are written back, then read back and compared.
 #include <cwctype>
 #include <filesystem>
-#include <set>
 #include <memory>
+#include <set>
 
 #include "app/result_text.h"
 #include "blocks/copy_common.h"
@@ -103,13 +103,11 @@ int RunGet(const FileOptions& options) {
     if (!options.exist.empty()) m.fileExistMode = options.exist == "rename" ? 1 : 0;
     const std::wstring to = AbsolutePcPath(options.to.empty() ? "." : options.to);
     if (m.pc().CreateDirectoryPath(to) != 0) return b.Fail(L"the folder " + to + L" cannot be made: " + ResultText(-1));
-    int files = 0, folders = 0;
     for (const BlockFile& entry : found) {
         m.lastErrorPath[0] = 0;
         int result = 0;
         if (!entry.directory) {
             result = m.CopyVolumeFile(entry.shortPath, JoinPcPath(to, entry.name));
-            ++files;
         } else {
             std::wstring dest = entry.path.empty() ? to : JoinPcPath(to, entry.name);
             if (m.pc().CreateDirectoryPath(dest) != 0) {
@@ -124,7 +122,6 @@ int RunGet(const FileOptions& options) {
                 b.session.engine.fsOpen(entry.shortPath.c_str(), nullptr) == FS_IS_DIRECTORY &&
                 b.session.engine.fsFileInfo(&info, kInfoRead) == FS_OK)
                 m.CarryEntryInfo(dest, info.attribute, info);
-            ++folders;
         }
         if (result == -1)
             return b.Fail(Quoted(entry.path) + L": the PC file " + std::wstring(m.lastErrorPath) +
@@ -155,8 +152,8 @@ public:
         const BlockFile* existing = Named(entries, name);
         // Two sources of one name: the second would replace what the first put.
         if (planning && !planned_.insert(Key(folder) + L"/" + Key(name)).second)
-            return Refused(pcPath, L"a second file or folder of that name is put into " + Quoted(folder ? folder->path : L"") +
-                                       L". Nothing was written.");
+            return Refused(pcPath, L"a second file or folder of that name is put into " +
+                                       Quoted(folder ? folder->path : L"") + L". Nothing was written.");
         if (entry.IsDirectory()) return PutFolder(pcPath, entry, folder, existing, entries);
         return PutFile(pcPath, entry, folder, existing, entries);
     }
@@ -325,7 +322,8 @@ int RunRm(const FileOptions& options) {
         if (!failure.empty()) return b.Fail(failure + L" Nothing was removed.");
         if (found[i].path.empty()) return b.Fail(L"the root folder cannot be removed. Nothing was removed.");
         if (found[i].directory && !options.recursive)
-            return b.Fail(Quoted(found[i].path) + L" is a folder; -r removes it with everything in it. Nothing was removed.");
+            return b.Fail(Quoted(found[i].path) +
+                          L" is a folder; -r removes it with everything in it. Nothing was removed.");
     }
     FileEngine& engine = b.session.engine;
     int files = 0, folders = 0;
@@ -335,13 +333,14 @@ int RunRm(const FileOptions& options) {
         if (top.directory) {
             int walked = WalkBlockFiles(engine, &below, &problems, &top);
             if (walked != 0 || !problems.empty())
-                return b.Fail(Quoted(top.path) + L": " + OneBlock::StatusWords(FS_END_OF_CHAIN) + L". Nothing was removed.");
+                return b.Fail(Quoted(top.path) + L": " + OneBlock::StatusWords(FS_END_OF_CHAIN) +
+                              L". Nothing was removed.");
         }
         below.insert(below.begin(), top);
         // Deepest first: a folder is empty when its entry goes.
         for (auto it = below.rbegin(); it != below.rend(); ++it) {
-            FsStatus erased = it->directory ? engine.fsEraseDirectory(it->shortPath.c_str())
-                                            : engine.fsErase(it->shortPath.c_str());
+            FsStatus erased =
+                it->directory ? engine.fsEraseDirectory(it->shortPath.c_str()) : engine.fsErase(it->shortPath.c_str());
             if (erased != FS_OK)
                 return b.Fail(Quoted(it->path) + L": " + OneBlock::StatusWords(erased) + L". Nothing was removed.");
             ++(it->directory ? folders : files);
@@ -368,8 +367,7 @@ int RunMkdir(const FileOptions& options) {
         if (!ListFolder(b, atRoot ? nullptr : &folder, &entries))
             return b.Fail(Quoted(folder.path) + L" cannot be read. Nothing was made.");
         if (const BlockFile* existing = Named(entries, levels[i])) {
-            if (!existing->directory)
-                return b.Fail(Quoted(existing->path) + L" is a file. Nothing was made.");
+            if (!existing->directory) return b.Fail(Quoted(existing->path) + L" is a file. Nothing was made.");
             if (last && !options.parents) return b.Fail(Quoted(existing->path) + L" is there already.");
             folder = *existing;
             atRoot = false;
@@ -382,10 +380,11 @@ int RunMkdir(const FileOptions& options) {
         SetCreateName(engine, placed);
         std::string shortPath = (atRoot ? std::string() : folder.shortPath) + "\\" + placed.shortName;
         FsStatus created = engine.fsCreateDir(shortPath.c_str());
-        FileInfo info{0xFFFFFFFF, DosDateOf(now), DosTimeOf(now), DosDateOf(now), DosTimeOf(now), DosDateOf(now), 0xFFFF,
-                      kAttrDirectory};
+        FileInfo info{0xFFFFFFFF,     DosDateOf(now), DosTimeOf(now), DosDateOf(now),
+                      DosTimeOf(now), DosDateOf(now), 0xFFFF,         kAttrDirectory};
         if (created == FS_OK) created = engine.fsFileInfo(&info, kInfoModify);
-        if (created != FS_OK) return b.Fail(Quoted(path) + L": " + OneBlock::StatusWords(created) + L". Nothing was made.");
+        if (created != FS_OK)
+            return b.Fail(Quoted(path) + L": " + OneBlock::StatusWords(created) + L". Nothing was made.");
         folder = NewFolder(engine, atRoot ? nullptr : &folder, placed);
         atRoot = false;
         ++made;
@@ -393,8 +392,12 @@ int RunMkdir(const FileOptions& options) {
     return b.Commit(Counted(made, L"folder") + L" made");
 }
 
-CLI::App* AddFileCommand(CLI::App& app, const char* name, const char* help, std::shared_ptr<FileOptions> options,
-                         int (*run)(const FileOptions&), int* exitCode) {
+CLI::App* AddFileCommand(CLI::App& app,
+                         const char* name,
+                         const char* help,
+                         std::shared_ptr<FileOptions> options,
+                         int (*run)(const FileOptions&),
+                         int* exitCode) {
     CLI::App* cmd = app.add_subcommand(name, help);
     cmd->add_option("DRIVE", options->drive, kDriveHelp)->required();
     cmd->add_option("BLOCK", options->block, kBlockHelp)->required();

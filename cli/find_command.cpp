@@ -29,8 +29,7 @@ bool GlobMatches(const std::wstring& pattern, const std::wstring& name) {
         if (p < pattern.size() && pattern[p] == L'*') {
             starP = p++;
             starN = n;
-        } else if (p < pattern.size() &&
-                   (pattern[p] == L'?' || std::towupper(pattern[p]) == std::towupper(name[n]))) {
+        } else if (p < pattern.size() && (pattern[p] == L'?' || std::towupper(pattern[p]) == std::towupper(name[n]))) {
             ++p;
             ++n;
         } else if (starP != std::wstring::npos) {

@@ -142,7 +142,8 @@ int RunLs(const LsOptions& options) {
         return b.Fail(L"no file or folder \"" + WideFromUtf8(options.path) +
                       L"\" in it (slotwise-cli ls without a path lists what it holds).");
     if (result == FS_OK && !top.directory) files.push_back(top);
-    if (result == FS_OK && top.directory) result = WalkBlockFiles(engine, &files, &problems, top.path.empty() ? nullptr : &top);
+    if (result == FS_OK && top.directory)
+        result = WalkBlockFiles(engine, &files, &problems, top.path.empty() ? nullptr : &top);
     DiskInfo disk{};
     const bool haveDisk = engine.fsDiskQuery(&disk) == FS_OK;
     b.session.CloseDrive();

@@ -167,8 +167,8 @@ int PreviewSave(CliSession& s, const DriveRecord& drive, const std::wstring& roo
             text += L"  remove   " + path + L"\n";
         text += L"  " + std::to_wstring(unchanged) + (unchanged == 1 ? L" file" : L" files") + L" the same";
         if (!fits)
-            text += L"; the folder needs " + std::to_wstring(clustersNeeded * clusterBytes) + L" bytes, the block holds " +
-                    std::to_wstring(room) + L": save would ask what to do";
+            text += L"; the folder needs " + std::to_wstring(clustersNeeded * clusterBytes) +
+                    L" bytes, the block holds " + std::to_wstring(room) + L": save would ask what to do";
         text += L"\n";
     }
     s.sectors.UseImageMode();
