@@ -107,6 +107,10 @@ run get drive.img 1 small.txt --to got --exist rename
 say "got holds: $(ls got | tr '\n' ' '); SMALL.TXT holds '$(cat got/SMALL.TXT)'"
 run get drive.img 1 small.txt --to got
 say "SMALL.TXT holds '$(cat got/SMALL.TXT)', $(stat -c %y got/SMALL.TXT | cut -c1-19)"
+"$cli" settings FileExistMode rename >/dev/null
+run get drive.img 1 small.txt --to got
+say "with the setting FileExistMode rename, got holds: $(ls got | tr '\n' ' ')"
+"$cli" settings FileExistMode overwrite >/dev/null
 
 section "find in every block"
 run put drive.img 2 "pc/mixed Case.Txt" pc/EMPTY
