@@ -2,6 +2,8 @@
 #include "app/result_text.h"
 
 #include "app/texts.h"
+#include "blocks/block_failure.h"
+#include "blocks/block_status.h"
 #include "disk/system_error.h"
 
 namespace {
@@ -24,6 +26,28 @@ std::wstring ResultText(int code) {
         case kEngineNoVolume: return TextById(kTextFileSystemError);
         case kNotFat12: return TextById(kTextNotFat12);
         case kImageTooLarge: return TextById(kTextImageTooLarge);
+        case BLK_NO_FOLDER: return TextById(kTextNoFolder);
+        case BLK_VERIFY_FAILED: return TextById(kTextVerifyFailed);
+        case BLK_PC_FILE_CHANGED: return TextById(kTextPcFileChanged);
+        case BLK_BAD_BLOCK_COUNT: return TextById(kTextBadBlockCount);
+        case BLK_FILE_DAMAGED: return TextById(kTextFileDamaged);
         default: return FormatTextId(kTextErrorCode, {code});
     }
+}
+
+std::wstring BlockFailureText(const BlockFailure& failure) {
+    std::wstring text;
+    if (failure.status == -1) {
+        std::wstring system = SystemErrorText(failure.systemError);
+        if (!failure.path.empty()) text = failure.path + L"\n";
+        text += system.empty() ? std::wstring(TextById(kTextErrorNotFound)) : system;
+    } else {
+        text = ResultText(failure.status);
+        // The file or folder concerned, unless the cause names it already.
+        if (!failure.path.empty() && failure.detail.find(failure.path) == std::wstring::npos)
+            text += L"\n" + failure.path;
+    }
+    if (!failure.detail.empty()) text += L"\n" + failure.detail;
+    return text + L"\n" +
+           FormatTextId(failure.mayBeDamaged ? kTextBlockMayBeDamaged : kTextBlockUnchanged, {failure.block});
 }

@@ -8,3 +8,10 @@
 // when it has none); the fixed texts of the disk-full, no-volume, not-FAT12, image-too-large
 // and file-too-large results; "Error code: %x" filled with the code for any other.
 std::wstring ResultText(int code);
+
+struct BlockFailure;
+// One block's failure as the window shows it: the result's fixed text (for -1 the system's text
+// of the failure's own error, under its PC path when there is one; for others followed by the
+// PC path unless the cause names it), the cause when the record gives one, and a line naming
+// the block and saying whether it may now be damaged.
+std::wstring BlockFailureText(const BlockFailure& failure);

@@ -17,6 +17,7 @@ public:
     ImageFormatHost(BlockRig& rig, const std::string& path) : rig_(rig), path_(path) {}
     bool OpenDrive() override { return rig_.Attach(path_); }
     void CloseDrive() override { rig_.Close(); }
+    uint32_t LastSector() override { return static_cast<uint32_t>(std::filesystem::file_size(path_) / kSectorSize - 1); }
 
 private:
     BlockRig& rig_;

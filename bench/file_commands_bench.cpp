@@ -35,6 +35,7 @@ public:
         return inner_->WriteAt(offset, buffer, bytes, done);
     }
     bool Flush() override { return inner_->Flush(); }
+    bool SyncForReadBack(uint64_t offset, uint64_t bytes) override { return inner_->SyncForReadBack(offset, bytes); }
     uint64_t written = 0;
 
 private:

@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-#include "blocks/block_header.h"
 
 int BlockEdit::Load(uint32_t block) {
     block_ = block;
@@ -45,35 +44,19 @@ int BlockEdit::Commit(uint32_t* written, bool* began) {
     }
     if (runs.empty()) return BLK_OK;
 
-    sectors.UseDriveMode();
+    m_.lastFailure = BlockFailure();
+    m_.lastFailure.block = block_;
     sectors.SetBlockIndex(block_);
     *began = true;
     int status = BLK_OK;
     for (const Run& run : runs) {
-        if (sectors.WriteSectors(run.first, run.count, image + run.first * kSectorSize) != 0) {
-            status = BLK_WIN_ERROR;
-            break;
-        }
+        status = m_.WriteSlotSectors(run.first, run.count, image + run.first * kSectorSize);
+        if (status != BLK_OK) break;
         *written += run.count;
     }
-    uint8_t header[kSectorSize];
     if (status == BLK_OK) {
-        status = m_.StampUpdateTime(header, block_);
+        status = m_.StampUpdateTime(nullptr, block_);
         if (status == BLK_OK) ++*written;
-    }
-    // Read back through the same layer; fileBuffer is free while the image holds the volume.
-    for (size_t i = 0; status == BLK_OK && i < runs.size(); ++i) {
-        const Run& run = runs[i];
-        if (sectors.ReadSectors(run.first, run.count, m_.fileBuffer) != 0)
-            status = BLK_WIN_ERROR;
-        else if (std::memcmp(m_.fileBuffer, image + run.first * kSectorSize, run.count * kSectorSize) != 0)
-            status = BLK_VERIFY_FAILED;
-    }
-    if (status == BLK_OK) {
-        if (sectors.ReadSectors(kHeaderSector, 1, m_.fileBuffer) != 0)
-            status = BLK_HEADER_IO_ERROR;
-        else if (std::memcmp(m_.fileBuffer, header, kSectorSize) != 0)
-            status = BLK_VERIFY_FAILED;
     }
     sectors.UseImageMode();
     if (status == BLK_OK) asRead_.assign(image, image + asRead_.size());

@@ -1,7 +1,8 @@
 // Changes to one block in place. Load reads the block's volume into the block image and keeps a
 // copy of it as read; the file engine then changes the image (image mode), so that a change that
 // fails part-way has written nothing; Commit writes back only the sectors that differ from the
-// copy, stamps the renew time, and reads every written sector back from the drive to compare.
+// copy and stamps the renew time, each write read back from the drive and compared (unless the
+// manager's verifyWrites is off).
 #pragma once
 
 #include <cstdint>
@@ -22,10 +23,11 @@ public:
     uint32_t ChangedSectors() const;
 
     // Writes the changed sectors, in runs, and the renew time (nothing at all when no sector
-    // changed), then reads them back and compares. BLK_OK; BLK_WIN_ERROR when a write or the
+    // changed), each read back and compared. BLK_OK; BLK_WIN_ERROR when a write or the
     // read-back fails (last system error stored), BLK_HEADER_IO_ERROR, BLK_VERIFY_FAILED when
-    // the drive gives back other bytes; after a failure the block may be damaged (*began tells
-    // whether a write was tried). *written counts the sectors written, the header included.
+    // the drive gives back other bytes (the manager's lastFailure names the sector); after a
+    // failure the block may be damaged (*began tells whether a write was tried). *written
+    // counts the sectors written, the header included.
     int Commit(uint32_t* written, bool* began);
 
 private:

@@ -70,6 +70,19 @@ void LabelOf(uint32_t labelIndex, uint8_t label[11]) {
 
 }  // namespace
 
+FloppyFormat FormatOfBootSector(const uint8_t* boot) {
+    for (FloppyFormat f : {Format144M, Format12M, Format720K}) {
+        Geometry g{};
+        GeometryOf(f, &g);
+        if (Load16(boot + kBytesPerSector) == kSectorSize && boot[kSectorsPerCluster] == g.sectorsPerCluster &&
+            Load16(boot + kReservedSectors) == 1 && boot[kFatCount] == 2 &&
+            Load16(boot + kRootEntries) == g.rootEntries && Load16(boot + kTotalSectors16) == g.totalSectors &&
+            Load16(boot + kSectorsPerFat) == g.sectorsPerFat && boot[kMedia] == g.media)
+            return f;
+    }
+    return FormatOther;
+}
+
 void BlockManager::BuildEmptyVolume(int format, uint32_t labelIndex, int dos) {
     std::memset(sectors_.blockImage(), kFreshByte, kBlockImageSize);
     Geometry g;
@@ -141,9 +154,11 @@ void BlockManager::WriteVolumeLabelEntry(uint32_t rootSector, uint32_t labelInde
     sectors_.WriteSectors(rootSector, 1, sector);
 }
 
-// Returns 0; -1 when the block cannot be written; for a bootable disk the status of the
-// recognition or of adding the system files (the block is then left as it was).
+// Returns 0; -1 when the block cannot be written; 260 when it reads back otherwise; 1 when its
+// header cannot be stamped; for a bootable disk the status of the recognition or of adding the
+// system files (the block is then left as it was).
 int BlockManager::FormatBlock(uint32_t blockIndex, int row, int format, int quick, int dos) {
+    BeginFailureRecord(blockIndex);
     // A quick format rewrites only the system area; a bootable disk is always written whole.
     uint32_t count = (quick == 1 && dos == DosNone) ? SystemAreaSectors(format) : VolumeSectors(format);
     sectors_.UseImageMode();
@@ -155,12 +170,13 @@ int BlockManager::FormatBlock(uint32_t blockIndex, int row, int format, int quic
         status = AddDosSystem(blockIndex, dos);
         if (status != BLK_OK) return status;
     }
-    sectors_.UseDriveMode();
     sectors_.SetBlockIndex(blockIndex);
-    if (sectors_.WriteSectors(0, count, sectors_.blockImage()) != 0) return BLK_WIN_ERROR;
+    int status = WriteSlotSectors(0, count, sectors_.blockImage());
+    if (status != BLK_OK) return status;
 
-    uint8_t header[kSectorSize] = {};  // stays blank when block 0's header cannot be read
-    StampUpdateTime(header, blockIndex);
+    uint8_t header[kSectorSize] = {};
+    status = StampUpdateTime(header, blockIndex);
+    if (status != BLK_OK) return status;
     sectors_.UseImageMode();
     sectors_.WriteSectors(kHeaderSector, 1, header);
     RefreshBlockRow(row);

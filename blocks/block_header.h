@@ -6,6 +6,9 @@
 
 constexpr uint32_t kHeaderSector = 3071;  // block-relative
 constexpr uint32_t kMaxBlocks = 100;      // blocks a drive can carry
+// A block's head: the boot sector and the whole first FAT of every format, all that recognising
+// the format and counting free clusters read.
+constexpr uint32_t kBlockHeadSectors = 16;
 
 constexpr char kUpdateTimeTag[] = "UPDATE TIME:";  // at offset 0, 12 bytes, no terminator
 constexpr uint32_t kUpdateTimeTagLength = 12;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/texts.h"
 #include "blocks/block_header.h"
 #include "blocks/block_manager.h"
 #include "blocks/local_time.h"
@@ -39,21 +40,27 @@ int BlockManager::ReadMaxBlock(uint32_t* count) {
     return BLK_OK;
 }
 
-// Returns 0, or 1 when the header cannot be read or written.
+// Returns 0, or 1 when the header cannot be read, or written and read back the same.
 int BlockManager::WriteMaxBlock(uint32_t count) {
     uint8_t header[kSectorSize];
-    if (sectors_.ReadSectors(kHeaderSector, 1, header) != 0) return BLK_HEADER_IO_ERROR;
+    if (sectors_.ReadSectors(kHeaderSector, 1, header) != 0) return HeaderFailed();
     std::snprintf(reinterpret_cast<char*>(header + kMaxBlockOffset), kSectorSize - kMaxBlockOffset, "%s%03d",
                   kMaxBlockTag, static_cast<int>(count));
-    if (sectors_.WriteSectors(kHeaderSector, 1, header) != 0) return BLK_HEADER_IO_ERROR;
+    if (WriteSlotSectors(kHeaderSector, 1, header) != 0) return HeaderFailed();
     return BLK_OK;
 }
 
-// Returns 0, or 1 when block 0's header cannot be read or any header cannot be written.
+int BlockManager::HeaderFailed() {
+    if (lastFailure.detail.empty()) lastFailure.detail = TextById(kTextCauseHeader);
+    return BLK_HEADER_IO_ERROR;
+}
+
+// Returns 0, or 1 when block 0's header cannot be read or any header cannot be written and
+// read back the same.
 int BlockManager::StampUpdateTime(uint8_t* copy, uint32_t blockIndex) {
     uint8_t header[kSectorSize] = {};
     // Block 0's header also carries the max-block record, which must survive.
-    if (blockIndex == 0 && sectors_.ReadSectors(kHeaderSector, 1, header) != 0) return BLK_HEADER_IO_ERROR;
+    if (blockIndex == 0 && sectors_.ReadSectors(kHeaderSector, 1, header) != 0) return HeaderFailed();
     LocalTime now = CurrentLocalTime();
     char* text = reinterpret_cast<char*>(header);
     std::memcpy(text, kUpdateTimeTag, kUpdateTimeTagLength + 1);
@@ -63,7 +70,7 @@ int BlockManager::StampUpdateTime(uint8_t* copy, uint32_t blockIndex) {
     if (used < kSectorSize)
         std::snprintf(text + used, kSectorSize - used, "%02d-%02d-%02d", now.hour, now.minute, now.second);
     if (copy) std::memcpy(copy, header, kSectorSize);
-    if (sectors_.WriteSectors(kHeaderSector, 1, header) != 0) return BLK_HEADER_IO_ERROR;
+    if (WriteSlotSectors(kHeaderSector, 1, header) != 0) return HeaderFailed();
     return BLK_OK;
 }
 
@@ -94,20 +101,29 @@ int BlockManager::DetectFloppyFormat(DiskInfo* totals, FloppyFormat* code) {
     status = engine_.fsDiskQuery(&info);
     if (status != FS_OK) return status;
     if (totals) *totals = info;
-    for (FloppyFormat f : {Format144M, Format12M, Format720K})
-        if (info.totalSectors == DataAreaSectors(f)) *code = f;
+    uint8_t boot[kSectorSize];
+    if (sectors_.ReadSectors(0, 1, boot) != 0) return BLK_WIN_ERROR;
+    FloppyFormat layout = FormatOfBootSector(boot);
+    if (info.totalSectors == DataAreaSectors(layout)) *code = layout;
     return BLK_OK;
 }
 
 // Returns 0 with image mode selected and the volume in the block image; the recognition
-// status; or -1 when the rest of the volume cannot be read from the drive.
-int BlockManager::LoadBlockImage(uint32_t blockIndex, FloppyFormat* code) {
-    uint8_t* image = sectors_.blockImage();
-    // The boot sector and the whole first FAT of every format: enough to recognise it.
-    const uint32_t head = 16;
+// status; or -1 when the volume cannot be read from the drive.
+// Returns 0, or -1 (the last system error stored) when the head cannot be read: the block image
+// must never go on holding another block's head as if it were this one's.
+int BlockManager::ReadBlockHead(uint32_t blockIndex) {
     sectors_.UseDriveMode();
     sectors_.SetBlockIndex(blockIndex);
-    sectors_.ReadSectors(0, head, image);  // a failure shows in the recognition
+    if (sectors_.ReadSectors(0, kBlockHeadSectors, sectors_.blockImage()) == 0) return BLK_OK;
+    lastFailure.detail = TextById(kTextCauseHeadUnread);
+    return BLK_WIN_ERROR;
+}
+
+int BlockManager::LoadBlockImage(uint32_t blockIndex, FloppyFormat* code) {
+    uint8_t* image = sectors_.blockImage();
+    if (ReadBlockHead(blockIndex) != BLK_OK) return BLK_WIN_ERROR;
+    const uint32_t head = kBlockHeadSectors;
     sectors_.UseImageMode();
     int status = DetectFloppyFormat(nullptr, code);
     if (status != BLK_OK) return status;

@@ -35,13 +35,11 @@ int BlockManager::EnumerateBlocks(uint32_t lastSector, int updateOnly) {
     uint32_t count = CountBlocks(lastSector);
     frontEnd_.SetAutoArrange(false);
     for (uint32_t i = 0; i < count; ++i) {
-        // The boot sector and the first FAT are all that mounting and counting free clusters read.
-        sectors_.UseDriveMode();
-        sectors_.SetBlockIndex(i);
-        sectors_.ReadSectors(0, 16, sectors_.blockImage());
-        sectors_.UseImageMode();
+        // An unreadable head shows as "n/a", never as the figures of the block read before.
         DiskInfo info{};
-        int status = engine_.fsMount();
+        int status = ReadBlockHead(i);
+        sectors_.UseImageMode();
+        if (status == BLK_OK) status = engine_.fsMount();
         if (status == FS_OK && engine_.fatType() != 1) status = BLK_NOT_FAT12;
         if (status == FS_OK) status = engine_.fsDiskQuery(&info);
 

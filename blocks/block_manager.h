@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "blocks/block_failure.h"
 #include "blocks/block_frontend.h"
 #include "blocks/block_status.h"
 #include "blocks/floppy_format.h"
@@ -44,6 +45,14 @@ public:
     // Where the folders dos622 and dos71 with a user's own DOS system files are looked for:
     // the program's folder unless set otherwise.
     std::wstring dosFilesRoot;
+    // Every write to a block's slot is read back from the drive and compared (1, the default);
+    // only slotwise-cli's --no-verify turns it off.
+    int32_t verifyWrites = 1;
+    // What failed in the block operation just run (its block, the PC path, whether the slot may
+    // now be damaged, the cause); cleared when an operation starts. The status is the one the
+    // operation returned: FailureOf completes the record with it.
+    BlockFailure lastFailure;
+    BlockFailure FailureOf(int status) const;
 
     // Drive layout and block header. Statuses: blocks/block_status.h, plus file engine statuses.
     uint32_t CountBlocks(uint32_t lastSector);
@@ -53,6 +62,14 @@ public:
     int ReadUpdateTime(std::wstring* text);
     int DetectFloppyFormat(DiskInfo* totals, FloppyFormat* code);
     int LoadBlockImage(uint32_t blockIndex, FloppyFormat* code);
+    // Reads the block's head (its first kBlockHeadSectors) into the block image in drive mode:
+    // 0, or -1 with the last system error stored.
+    int ReadBlockHead(uint32_t blockIndex);
+    // Writes count sectors from data to the current block in drive mode and, with verifyWrites,
+    // reads them back from the drive and compares. 0; -1 (last system error stored) when the
+    // write or the read-back fails; 260 when they differ. On failure the slot may be damaged.
+    // data must not be fileBuffer, which holds what is read back.
+    int WriteSlotSectors(uint32_t sector, uint32_t count, const void* data);
 
     // Formatting and DOS boot disks.
     void BuildEmptyVolume(int format, uint32_t labelIndex, int dos);
@@ -78,7 +95,7 @@ public:
 
     // PC directory to block.
     int CopyDirectoryToBlock(const std::wstring& pcDir, uint32_t blockIndex, int row);
-    void CopyBootFiles(const std::wstring& pcDir, const std::string& blockDir);
+    int CopyBootFiles(const std::wstring& pcDir, const std::string& blockDir);
     int CopyDirectoryToVolume(const std::wstring& pcDir, const std::string& blockDir);
 
     // Image files.
@@ -95,6 +112,13 @@ public:
     BlockFrontEnd& frontEnd() { return frontEnd_; }
 
 private:
+    // Starts the failure record of an operation on blockIndex.
+    void BeginFailureRecord(uint32_t blockIndex);
+    // A header failure's cause for the record; returns 1 (BLK_HEADER_IO_ERROR).
+    int HeaderFailed();
+    // The cause of a failure in words (a text id with its arguments), for the record.
+    void NoteFailure(int textId, const std::wstring& path = std::wstring(), bool mayBeDamaged = false);
+
     SectorAccess& sectors_;
     FileEngine& engine_;
     PcFileSystem& pc_;

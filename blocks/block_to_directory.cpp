@@ -44,6 +44,8 @@ public:
     explicit VolumeCopy(BlockManager& manager) : m_(manager) {}
 
     void MarkWalked(uint32_t firstCluster) { walked_.insert(firstCluster); }
+    // 0, or 263 once a file's data ended before its size (the first such file in the record).
+    int damaged() const { return damaged_; }
     int CopyDirectory(const std::string& blockPattern, const std::wstring& pcDir, const std::wstring& displayPattern);
     // The open file into pcPath, under the existing-file mode.
     int CopyOneFile(std::wstring pcPath, uint8_t attribute);
@@ -54,6 +56,7 @@ private:
 
     BlockManager& m_;
     std::set<uint32_t> walked_;
+    int damaged_ = 0;
 };
 
 int VolumeCopy::CopyDirectory(const std::string& blockPattern,
@@ -94,6 +97,8 @@ int VolumeCopy::CopyDirectory(const std::string& blockPattern,
         std::wstring childDisplayPattern =
             (displayPattern.substr(0, prefix) + name + L"\\*").substr(0, kBlockPathLimit);
 
+        // The volume label, whatever other bits its entry carries.
+        if (attribute & 0x08) continue;
         if (attribute & 0x10) {
             if (!blockPath.empty() && blockPath.back() == '.') continue;  // "." and ".."
             // A directory met a second time would be copied into itself without end.
@@ -103,14 +108,16 @@ int VolumeCopy::CopyDirectory(const std::string& blockPattern,
             }
             FileInfo info = {};
             bool haveInfo = m_.keepFileInfo == 1 && engine.fsFileInfo(&info, kInfoRead) == FS_OK;
-            if (m_.pc().CreateDirectoryPath(pcPath) != 0) return -1;
+            if (m_.pc().CreateDirectoryPath(pcPath) != 0) {
+                m_.lastFailure.path = pcPath;
+                return -1;
+            }
             int result = CopyDirectory(childBlockPattern, pcPath, childDisplayPattern);
             if (result != 0) return result;
             // After the contents, which would otherwise change the directory's times again.
             if (haveInfo) CarryInfo(pcPath, attribute, info);
             continue;
         }
-        if (attribute == 0x08) continue;  // the volume label
         int result = CopyOneFile(pcPath, attribute);
         if (result != 0) return result;
     }
@@ -123,8 +130,15 @@ int VolumeCopy::CopyOneFile(std::wstring pcPath, uint8_t attribute) {
         return -1;
     }
     uint32_t count = kBlockImageSize;
+    const uint32_t size = m_.engine().openFile().fileSize;
     FsStatus status = m_.engine().fsReadBytes(m_.fileBuffer, &count);
     if (status != FS_OK) return status;
+    // A chain that ends before the size, or loops: what there is is kept, and the file is told of.
+    if (count < size && count < kBlockImageSize && damaged_ == 0) {
+        damaged_ = BLK_FILE_DAMAGED;
+        m_.lastFailure.path = pcPath;
+        m_.lastFailure.detail = FormatTextId(kTextCauseFileDamaged, {count, size});
+    }
     uint32_t written = 0;
     if (!file.WriteAt(0, m_.fileBuffer, count, &written) || written != count) {
         KeepErrorPath(m_, pcPath);
@@ -143,11 +157,18 @@ void VolumeCopy::CarryInfo(const std::wstring& pcPath, uint8_t attribute, const 
 
 }  // namespace
 
+// Returns 0; the load's status; -1 when a PC directory or file cannot be made or written (a
+// file's path in lastErrorPath); an engine status; or 263 when every entry was copied but a
+// file's data ended before its size.
 int BlockManager::CopyBlockToDirectory(const std::wstring& pcDir, uint32_t blockIndex) {
+    BeginFailureRecord(blockIndex);
     FloppyFormat code;
     int status = LoadBlockImage(blockIndex, &code);
     if (status != 0) return status;
-    if (pc_.CreateDirectoryPath(pcDir) != 0) return -1;
+    if (pc_.CreateDirectoryPath(pcDir) != 0) {
+        lastFailure.path = pcDir;
+        return -1;
+    }
     if (dirDelAllFile != 0) pc_.DeleteDirectoryContents(pcDir, 1);
     return CopyVolumeDirectory("\\*", pcDir, L"\\*");
 }
@@ -157,7 +178,8 @@ int BlockManager::CopyVolumeDirectory(const std::string& blockPattern,
                                       const std::wstring& displayPattern) {
     VolumeCopy copy(*this);
     if (blockPattern == "\\*") copy.MarkWalked(0);  // subdirectory entries with cluster 0 mean the root
-    return copy.CopyDirectory(blockPattern, pcDir, displayPattern);
+    int status = copy.CopyDirectory(blockPattern, pcDir, displayPattern);
+    return status != 0 ? status : copy.damaged();
 }
 
 int BlockManager::CopyVolumeFile(const std::string& blockPath, const std::wstring& pcPath) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/texts.h"
 #include "blocks/block_header.h"
 #include "blocks/block_manager.h"
 #include "blocks/copy_common.h"
@@ -59,7 +60,8 @@ void SetCreateLongName(FileEngine& engine, const PcEntry& entry) {
 }
 
 // Reads one PC file whole into fileBuffer and writes it as blockPath. 0, 258 for a file larger
-// than a slot, -1 with lastErrorPath when the PC file cannot be read, or the engine's status.
+// than a slot, -1 with lastErrorPath when the PC file cannot be read, 261 (its path in the
+// failure record) when it changed size while it was read, or the engine's status.
 int WriteFileToVolume(BlockManager& m, const std::wstring& pcPath, const PcEntry& entry, const std::string& blockPath) {
     PcFile file;
     uint64_t size = 0;
@@ -68,12 +70,22 @@ int WriteFileToVolume(BlockManager& m, const std::wstring& pcPath, const PcEntry
         KeepErrorPath(m, pcPath);
         return -1;
     }
-    if (size > kBlockImageSize) return BLK_FILE_TOO_LARGE;
-    if (!file.ReadAt(0, m.fileBuffer, static_cast<uint32_t>(size), &done)) {
+    if (size > kBlockImageSize) {
+        m.lastFailure.path = pcPath;
+        return BLK_FILE_TOO_LARGE;
+    }
+    uint64_t after = 0;
+    if (!file.ReadAt(0, m.fileBuffer, static_cast<uint32_t>(size), &done) || !file.Size(&after)) {
         KeepErrorPath(m, pcPath);
         return -1;
     }
     file.Close();
+    // Cut short or grown meanwhile: the block would get a file that never was.
+    if (done != size || after != size) {
+        m.lastFailure.path = pcPath;
+        m.lastFailure.detail = FormatTextId(kTextCausePcFileChanged, {pcPath});
+        return BLK_PC_FILE_CHANGED;
+    }
 
     FileEngine& engine = m.engine();
     SetCreateLongName(engine, entry);
@@ -105,45 +117,67 @@ FileInfo SavedEntryInfo(const PcEntry& entry) {
     return info;
 }
 
+// Returns 0; 259 when pcDir does not exist; the recognition status (256 also for a FAT12 volume
+// of another layout, which cannot be rebuilt); the status of a boot file or any other file (the
+// block is then left as it was); -1 when the block cannot be read or written; 260 when it reads
+// back otherwise; 1 when its header cannot be stamped.
 int BlockManager::CopyDirectoryToBlock(const std::wstring& pcDir, uint32_t blockIndex, int row) {
+    BeginFailureRecord(blockIndex);
     uint8_t* image = sectors_.blockImage();
-    sectors_.UseDriveMode();
-    sectors_.SetBlockIndex(blockIndex);
-    sectors_.ReadSectors(0, 16, image);  // a failure shows in the recognition that follows
+    // A folder that is not there is a mistyped name or a block never opened, never "empty the
+    // block": only an existing empty folder empties it.
+    uint32_t attributes = 0;
+    if (!pc_.ReadAttributes(pcDir, &attributes) || (attributes & kPcDirectory) == 0) {
+        NoteFailure(kTextCauseNoFolder, pcDir);
+        return BLK_NO_FOLDER;
+    }
+    if (ReadBlockHead(blockIndex) != BLK_OK) return BLK_WIN_ERROR;
     sectors_.UseImageMode();
     DiskInfo totals;
     FloppyFormat code;
     int status = DetectFloppyFormat(&totals, &code);
     if (status != 0) return status;
-    // A volume of another geometry cannot be rebuilt empty: nothing would be left to write into.
-    if (code == FormatOther) return BLK_NOT_FAT12;
+    // A volume of another layout cannot be rebuilt empty as it was.
+    if (code == FormatOther) {
+        NoteFailure(kTextCauseOtherFormat);
+        return BLK_NOT_FAT12;
+    }
     BuildEmptyVolume(code, blockIndex, DosNone);
 
-    pc_.CreateDirectoryPath(pcDir);
-    CopyBootFiles(pcDir, "\\");
+    status = CopyBootFiles(pcDir, "\\");
+    if (status != 0) return status;
     status = CopyDirectoryToVolume(pcDir, "\\");
     if (status != 0) return status;
 
     // The block keeps its own boot sector: boot program, serial number and label.
     sectors_.UseDriveMode();
-    if (sectors_.ReadSectors(0, 1, image) != 0) return -1;
-    if (sectors_.WriteSectors(0, VolumeSectors(code), image) != 0) return -1;
+    if (sectors_.ReadSectors(0, 1, image) != 0) return BLK_WIN_ERROR;
+    status = WriteSlotSectors(0, VolumeSectors(code), image);
+    if (status != BLK_OK) return status;
     uint8_t header[kSectorSize] = {};
-    StampUpdateTime(header, blockIndex);
+    status = StampUpdateTime(header, blockIndex);
+    if (status != BLK_OK) return status;
     sectors_.UseImageMode();
     sectors_.WriteSectors(kHeaderSector, 1, header);
     RefreshBlockRow(row);
     return 0;
 }
 
-void BlockManager::CopyBootFiles(const std::wstring& pcDir, const std::string& blockDir) {
+// Returns 0 or the first failure, as for any other file: a boot file written badly must not
+// reach the block.
+int BlockManager::CopyBootFiles(const std::wstring& pcDir, const std::string& blockDir) {
     for (const wchar_t* name : kBootFiles) {
         PcEntry entry;
         if (!pc_.FindEntry(pcDir, name, &entry) || entry.IsDirectory() || entry.special) continue;
-        if (entry.size > kBlockImageSize) return;
-        if (WriteFileToVolume(*this, JoinPcPath(pcDir, entry.pathName), entry, blockDir + BlockShortName(entry)) != 0)
-            return;
+        std::wstring pcPath = JoinPcPath(pcDir, entry.pathName);
+        if (entry.size > kBlockImageSize) {
+            lastFailure.path = pcPath;
+            return BLK_FILE_TOO_LARGE;
+        }
+        int status = WriteFileToVolume(*this, pcPath, entry, blockDir + BlockShortName(entry));
+        if (status != 0) return status;
     }
+    return 0;
 }
 
 int BlockManager::CopyDirectoryToVolume(const std::wstring& pcDir, const std::string& blockDir) {
@@ -156,7 +190,10 @@ int BlockManager::CopyDirectoryToVolume(const std::wstring& pcDir, const std::st
         if (!entry.IsDirectory()) {
             // CopyBootFiles has written it already.
             if (blockDir == "\\" && entry.shortName.empty() && IsBootFileName(entry.name)) continue;
-            if (entry.size > kBlockImageSize) return BLK_FILE_TOO_LARGE;
+            if (entry.size > kBlockImageSize) {
+                lastFailure.path = pcPath;
+                return BLK_FILE_TOO_LARGE;
+            }
             int result = WriteFileToVolume(*this, pcPath, entry, blockPath);
             if (result != 0) return result;
             continue;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/texts.h"
 #include "blocks/block_manager.h"
 #include "blocks/dos_files.h"
 #include "blocks/local_time.h"
@@ -37,10 +38,12 @@ std::wstring Lower(std::wstring text) {
 }
 
 // Opens name in folder as the user may have spelt it: as DOS writes it, or in lower case.
-bool OpenUserFile(const std::wstring& folder, const char* name, PcFile* file) {
+bool OpenUserFile(const std::wstring& folder, const char* name, PcFile* file, std::wstring* path = nullptr) {
     std::wstring upper = folder + kSeparator + Widen(name);
-    if (file->Open(upper, PcFile::Mode::Read)) return true;
-    return file->Open(folder + kSeparator + Lower(Widen(name)), PcFile::Mode::Read);
+    std::wstring lower = folder + kSeparator + Lower(Widen(name));
+    bool opened = file->Open(upper, PcFile::Mode::Read);
+    if (path) *path = opened ? upper : lower;
+    return opened || file->Open(lower, PcFile::Mode::Read);
 }
 
 // True when folder holds all three system files of dos: only a complete set replaces ours.
@@ -73,7 +76,8 @@ int BlockManager::AddDosSystem(uint32_t blockIndex, int dos) {
 
 // Writes one system file of dos under blockPath: the user's own when the folder of that DOS
 // beside the program holds a complete set, else the one the program carries. Returns 0, -1
-// with the last system error stored, or the engine's status.
+// with the last system error stored (the user's file named), 261 when the user's file changed
+// size while it was read, or the engine's status.
 int BlockManager::AddResourceFile(int dos, int identifier, const char* blockPath) {
     const DosFile* carried = FindDosFile(dos, identifier);
     if (!carried) {
@@ -86,9 +90,17 @@ int BlockManager::AddResourceFile(int dos, int identifier, const char* blockPath
     if (!dosFilesRoot.empty() && HoldsUserSystem(folder, dos)) {
         PcFile file;
         uint64_t length = 0;
-        if (!OpenUserFile(folder, carried->name, &file) || !file.Size(&length)) return BLK_WIN_ERROR;
+        std::wstring path;
+        bool ok = OpenUserFile(folder, carried->name, &file, &path) && file.Size(&length);
         uint32_t wanted = length < kBlockImageSize ? static_cast<uint32_t>(length) : kBlockImageSize;
-        if (!file.ReadAt(0, fileBuffer, wanted, &size)) return BLK_WIN_ERROR;
+        if (!ok || !file.ReadAt(0, fileBuffer, wanted, &size)) {
+            NoteFailure(0, path);
+            return BLK_WIN_ERROR;
+        }
+        if (size != wanted) {  // cut short meanwhile: never half a system file
+            NoteFailure(kTextCausePcFileChanged, path);
+            return BLK_PC_FILE_CHANGED;
+        }
     } else {
         size = carried->size < kBlockImageSize ? carried->size : kBlockImageSize;
         uint32_t stored = carried->storedSize < size ? carried->storedSize : size;

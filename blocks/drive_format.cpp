@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "app/texts.h"
+#include "blocks/block_header.h"
 #include "blocks/block_manager.h"
 
 namespace {
@@ -26,10 +27,20 @@ std::wstring FormatCancellingTitle(const std::wstring& driveName) {
     return TextById(kTextFormat) + FormatTextId(kTextFormatCancelling, {driveName});
 }
 
-// Returns 0 (also after a cancel, with fewer blocks), -1 when the drive cannot be opened or a
-// block cannot be written, or the status of a failing bootable-disk step. A failure part-way
-// leaves the blocks written so far formatted, but writes neither the end mark nor the count.
+// Returns 0 (also after a cancel, with fewer blocks); 262 for a count outside 1..min(100, slots
+// on the drive), before anything is written; -1 when the drive cannot be opened or a block
+// cannot be written; 260 when a block reads back otherwise; 1 when a header, the end mark's
+// slot aside, cannot be stamped or the count recorded; or the status of a failing bootable-disk
+// step. A failure part-way leaves the blocks written so far formatted, but writes neither the
+// end mark nor the count, so that the drive never records blocks it does not hold.
 int BlockManager::FormatDrive(DriveFormatHost& host, uint32_t count, int format, int quick, int dos) {
+    BeginFailureRecord(0);
+    uint32_t slots = host.LastSector() / kSlotSectors;
+    if (slots > kMaxBlocks) slots = kMaxBlocks;
+    if (count < 1 || count > slots) {
+        lastFailure.detail = FormatTextId(kTextCauseBlockCount, {slots});
+        return BLK_BAD_BLOCK_COUNT;
+    }
     host.BeginProgress(count);
     if (!host.OpenDrive()) {
         host.EndProgress();
@@ -40,6 +51,7 @@ int BlockManager::FormatDrive(DriveFormatHost& host, uint32_t count, int format,
     int result = BLK_OK;
     uint32_t done = 0;
     while (done < count) {
+        lastFailure.block = done;
         sectors_.UseImageMode();
         BuildEmptyVolume(format, done, dos);
         if (dos != DosNone) {
@@ -48,13 +60,10 @@ int BlockManager::FormatDrive(DriveFormatHost& host, uint32_t count, int format,
             if (result == BLK_OK) result = AddDosSystem(done, dos);
             if (result != BLK_OK) break;
         }
-        sectors_.UseDriveMode();
         sectors_.SetBlockIndex(done);
-        if (sectors_.WriteSectors(0, perBlock, image) != 0) {
-            result = BLK_WIN_ERROR;
-            break;
-        }
-        StampUpdateTime(nullptr, done);
+        result = WriteSlotSectors(0, perBlock, image);
+        if (result == BLK_OK) result = StampUpdateTime(nullptr, done);
+        if (result != BLK_OK) break;
         ++done;
         host.ShowProgress(done, count);
         // A cancel takes effect between blocks only, so every block started is complete.
@@ -64,12 +73,16 @@ int BlockManager::FormatDrive(DriveFormatHost& host, uint32_t count, int format,
     if (result == BLK_OK) {
         // The image still holds the last block's boot sector: with its jump cleared it marks
         // the next slot as holding no volume.
-        sectors_.UseDriveMode();
+        lastFailure.block = done;
         sectors_.SetBlockIndex(done);
         std::memset(image, 0, 3);
-        sectors_.WriteSectors(0, 1, image);
+        result = WriteSlotSectors(0, 1, image);
+        if (result != BLK_OK && lastFailure.detail.empty()) lastFailure.detail = TextById(kTextCauseEndMark);
+    }
+    if (result == BLK_OK) {
+        lastFailure.block = 0;
         sectors_.SetBlockIndex(0);
-        WriteMaxBlock(done);
+        result = WriteMaxBlock(done);
     }
     host.CloseDrive();
 

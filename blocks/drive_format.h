@@ -17,6 +17,8 @@ public:
     virtual bool OpenDrive() = 0;
     // Closes it again (flushing it).
     virtual void CloseDrive() = 0;
+    // The drive's last sector number, as discovery reports it: how many slots it has room for.
+    virtual uint32_t LastSector() = 0;
 
     // The start control gives way to a progress bar of range 0..total at 0.
     virtual void BeginProgress(uint32_t /*total*/) {}

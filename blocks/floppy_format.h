@@ -30,3 +30,8 @@ constexpr uint32_t SystemAreaSectors(int format) {
 constexpr uint32_t DataAreaSectors(int format) {
     return format == Format144M ? 2847 : format == Format12M ? 2370 : format == Format720K ? 1426 : 0;
 }
+
+// The format whose whole boot sector layout (bytes and sectors per cluster, reserved sectors,
+// FAT count, root entries, total sectors, sectors per FAT, media byte) the boot sector has;
+// FormatOther for any other. A volume that only shares a format's data-area count is not it.
+FloppyFormat FormatOfBootSector(const uint8_t* boot);

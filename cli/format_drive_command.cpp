@@ -43,6 +43,7 @@ public:
         return true;
     }
     void CloseDrive() override { session_.sectors.CloseDrive(); }
+    uint32_t LastSector() override { return drive_.lastSector; }
 
     void BeginProgress(uint32_t total) override {
         InstallInterruptHandler(&session_.blocks.cancelRequested);
@@ -105,7 +106,7 @@ int RunFormatDrive(const FormatDriveOptions& options) {
     TerminalFormatHost host(session, drive, WideFromUtf8(options.drive));
     FormatWorker worker(session.blocks);
     int result =
-        worker.Run(host, options.blocks, parameters, [&](int code) { session.frontEnd.ShowResultMessage(code); });
+        worker.Run(host, options.blocks, parameters, [&](const BlockFailure& f) { session.frontEnd.ShowBlockFailure(f); });
     if (result != 0) return kExitFailed;
     if (host.blocksDone() < options.blocks) {
         session.frontEnd.PrintMessage(

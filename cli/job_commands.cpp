@@ -168,7 +168,7 @@ void AddJobCommands(CLI::App& app, int* exitCode) {
     CLI::Option* dryRun = cmd->add_flag("--dry-run", save->dryRun,
                   "Write nothing: print what save would add, replace and remove in each block.");
     cmd->add_flag("--json", save->json,
-                  "With --dry-run: print a JSON array of {block, folder, folderExists, add, replace, remove, "
+                  "With --dry-run: print a JSON array of {block, folder, add, replace, remove, "
                   "unchanged, fits}.")
         ->needs(dryRun);
 

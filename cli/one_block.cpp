@@ -63,8 +63,9 @@ int OneBlock::Commit(const std::wstring& done) {
     bool began = false;
     int status = edit.Commit(&written, &began);
     session.CloseDrive();
+    const std::wstring& detail = session.blocks.lastFailure.detail;
     if (status != BLK_OK)
-        return Fail(L"writing it back failed: " + StatusWords(status) +
+        return Fail(L"writing it back failed: " + StatusWords(status) + (detail.empty() ? L"" : L" (" + detail + L")") +
                     (began ? L"; the block may be damaged: check it (slotwise-cli check) or restore it."
                            : L"; nothing was written."));
     WriteOut(L"block " + BlockNumberText(block) + L": " + done + L"; " + std::to_wstring(written) +

@@ -111,7 +111,12 @@ int PreviewSave(CliSession& s, const DriveRecord& drive, const std::wstring& roo
             side.shortPath = file.shortPath;
             blockTree[Key(file.path)] = side;
         }
-        const bool folderThere = s.pc.Exists(folder);
+        uint32_t attributes = 0;
+        if (!s.pc.ReadAttributes(folder, &attributes) || (attributes & kPcDirectory) == 0) {
+            WriteErr(label + L": save would not write it: there is no folder " + folder + L".\n");
+            exit = kExitFailed;
+            continue;
+        }
         ReadPcTree(s.pc, folder, L"", &pcTree);
 
         std::vector<std::wstring> add, replace, remove;
@@ -149,7 +154,6 @@ int PreviewSave(CliSession& s, const DriveRecord& drive, const std::wstring& roo
             };
             out.push_back({{"block", block},
                            {"folder", Utf8FromWide(folder)},
-                           {"folderExists", folderThere},
                            {"add", utf8(add)},
                            {"replace", utf8(replace)},
                            {"remove", utf8(remove)},
@@ -157,8 +161,7 @@ int PreviewSave(CliSession& s, const DriveRecord& drive, const std::wstring& roo
                            {"fits", fits}});
             continue;
         }
-        text += label + L" from " + folder + (folderThere ? L"" : L" (no such folder: save would empty the block)") +
-                L":\n";
+        text += label + L" from " + folder + L":\n";
         for (const std::wstring& path : add)
             text += L"  add      " + path + L"\n";
         for (const std::wstring& path : replace)

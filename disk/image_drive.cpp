@@ -16,6 +16,8 @@ bool ImageDrive::WriteAt(uint64_t offset, const void* buffer, uint32_t bytes, ui
 
 bool ImageDrive::Flush() { return file_.Flush(); }
 
+bool ImageDrive::SyncForReadBack(uint64_t offset, uint64_t bytes) { return file_.SyncAndDropCache(offset, bytes); }
+
 uint64_t ImageDrive::SizeBytes() const {
     uint64_t size = 0;
     return file_.Size(&size) ? size : 0;

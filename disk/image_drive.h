@@ -18,6 +18,7 @@ public:
     bool ReadAt(uint64_t offset, void* buffer, uint32_t bytes, uint32_t* done) override;
     bool WriteAt(uint64_t offset, const void* buffer, uint32_t bytes, uint32_t* done) override;
     bool Flush() override;
+    bool SyncForReadBack(uint64_t offset, uint64_t bytes) override;
 
     // Size of the image in bytes (0 when it cannot be read).
     uint64_t SizeBytes() const;

@@ -30,6 +30,9 @@ public:
     bool WriteAt(uint64_t offset, const void* buffer, uint32_t bytes, uint32_t* done);
     bool SetSize(uint64_t size);
     bool Flush();
+    // Flushes the file's data and drops the system's cached copy of the range, so that the next
+    // read of it comes from the disk or device.
+    bool SyncAndDropCache(uint64_t offset, uint64_t bytes);
     bool Close();
 
 private:

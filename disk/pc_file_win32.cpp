@@ -89,6 +89,12 @@ bool PcFile::Flush() {
     return true;
 }
 
+// Windows reads a flushed file back through its cache; an image file stands in for a stick,
+// whose own handle is unbuffered, so the flush is what matters here.
+bool PcFile::SyncAndDropCache(uint64_t, uint64_t) {
+    return Flush();
+}
+
 bool PcFile::Close() {
     if (handle_ == INVALID_HANDLE_VALUE) return true;
     BOOL ok = CloseHandle(handle_);

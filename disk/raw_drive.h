@@ -16,4 +16,8 @@ public:
 
     // Pushes written data to the device; called when the drive is closed.
     virtual bool Flush() = 0;
+
+    // Makes what was written to bytes at offset readable from the device itself, not from a
+    // cache, so that reading it back checks the write. False with the last system error stored.
+    virtual bool SyncForReadBack(uint64_t offset, uint64_t bytes) = 0;
 };

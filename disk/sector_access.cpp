@@ -9,6 +9,7 @@
 
 namespace {
 constexpr int kImageTooLarge = 257;  // BLK_IMAGE_TOO_LARGE of the block layer
+constexpr int kPcFileChanged = 261;  // BLK_PC_FILE_CHANGED of the block layer
 constexpr size_t kImageAlignment = 4096;
 }  // namespace
 
@@ -61,6 +62,13 @@ uint8_t SectorAccess::WriteSectors(uint32_t sector, uint32_t count, const void* 
     return done == bytes ? 0 : 1;
 }
 
+uint8_t SectorAccess::SyncForReadBack(uint32_t sector, uint32_t count) {
+    if (target != 1) return 0;
+    if (!drive_) return 1;
+    uint64_t offset = (uint64_t{currentBlock} * kSlotSectors + sector) * kSectorSize;
+    return drive_->SyncForReadBack(offset, uint64_t{count} * kSectorSize) ? 0 : 1;
+}
+
 void SectorAccess::AttachDrive(std::unique_ptr<RawDrive> drive) {
     CloseDrive();
     drive_ = std::move(drive);
@@ -85,5 +93,9 @@ int SectorAccess::LoadImageFile(const std::wstring& path, uint32_t* sizeOut) {
     std::memset(image_, 0, kBlockImageSize);
     uint32_t done = 0;
     if (!file.ReadAt(0, image_, length, &done)) return -1;
+    // A file that shrank or grew meanwhile would be written as a mix, or cut short.
+    uint64_t after = 0;
+    if (!file.Size(&after)) return -1;
+    if (done != length || after != size) return kPcFileChanged;
     return 0;
 }

@@ -35,6 +35,10 @@ public:
     uint8_t ReadSectors(uint32_t sector, uint32_t count, void* buffer);
     uint8_t WriteSectors(uint32_t sector, uint32_t count, const void* buffer);
 
+    // Makes the sectors just written readable from the drive itself rather than from a cache,
+    // so that reading them back checks the write. 0 on success (always in image mode), 1 on failure.
+    uint8_t SyncForReadBack(uint32_t sector, uint32_t count);
+
     // Hands an opened drive to the layer and selects drive mode (what opening a drive does);
     // the layer owns it until CloseDrive, which flushes and releases it.
     void AttachDrive(std::unique_ptr<RawDrive> drive);
@@ -43,8 +47,9 @@ public:
     RawDrive* drive() const { return drive_.get(); }
 
     // Reads a floppy image file into the block image. Returns 0 with the size rounded up to
-    // a whole sector in sizeOut; 257 for a file larger than one slot (nothing read); -1 with
-    // the last system error stored when the file cannot be opened or read.
+    // a whole sector in sizeOut; 257 for a file larger than one slot (nothing read); 261 when the
+    // file changed size while it was read; -1 with the last system error stored when the file
+    // cannot be opened or read.
     int LoadImageFile(const std::wstring& path, uint32_t* sizeOut);
 
     uint8_t* blockImage() { return image_; }

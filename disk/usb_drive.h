@@ -37,6 +37,8 @@ public:
     bool WriteAt(uint64_t offset, const void* buffer, uint32_t bytes, uint32_t* done) override;
     // Unbuffered transfers leave nothing to push.
     bool Flush() override { return true; }
+    // Nor anything cached to drop: a read comes from the stick.
+    bool SyncForReadBack(uint64_t, uint64_t) override { return true; }
 
     RawHandle volumeHandle() const { return volumeHandle_; }
     RawHandle driveHandle() const { return driveHandle_; }

@@ -15,12 +15,12 @@ uint32_t MaxFormatBlocks(uint32_t lastSector) {
 int FormatWorker::Run(DriveFormatHost& host,
                       uint32_t count,
                       const JobParameters& parameters,
-                      const std::function<void(int)>& showResult) {
+                      const std::function<void(const BlockFailure&)>& showFailure) {
     formatRunning.store(1);
     blocks_.cancelRequested.store(0);
     int result =
         blocks_.FormatDrive(host, count, parameters.floppyFormat, parameters.quickFormat, parameters.dosSystem);
-    if (result != 0 && showResult) showResult(result);
+    if (result != 0 && showFailure) showFailure(blocks_.FailureOf(result));
     formatRunning.store(0);
     return result;
 }

@@ -22,11 +22,12 @@ public:
     std::atomic<int32_t> formatRunning{0};
 
     // Formats the host's drive into `count` blocks of the parameters' format, quick flag and
-    // DOS system. The result is FormatDrive's; a non-zero one is passed to showResult.
+    // DOS system. The result is FormatDrive's; a non-zero one is passed to showFailure with the
+    // block it concerns and what became of it.
     int Run(DriveFormatHost& host,
             uint32_t count,
             const JobParameters& parameters,
-            const std::function<void(int)>& showResult);
+            const std::function<void(const BlockFailure&)>& showFailure);
 
 private:
     BlockManager& blocks_;

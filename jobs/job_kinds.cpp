@@ -32,7 +32,8 @@ int JobRunner::RunExport() {
         uint32_t block = 0;
         if (!BlockOfRow(row, &block)) return -1;
         ShowProgress(kTextReadingImage, block, selected - 1);
-        return blocks_.ExportBlockToImage(parameters.imagePath, block);
+        int status = blocks_.ExportBlockToImage(parameters.imagePath, block);
+        return status == 0 ? 0 : ReportBlockFailure(block, status, false);
     }
     return 0;
 }
@@ -42,7 +43,7 @@ int JobRunner::RunWriteImage() {
         false, kTextWritingImage,
         [&](int row, uint32_t block, int) {
             int status = blocks_.WriteImageToBlock(parameters.imagePath, block, row);
-            return Step{status != 0, status};
+            return status == 0 ? Step{false, 0} : Step{true, ReportBlockFailure(block, status, false)};
         },
         nullptr);
 }
@@ -52,6 +53,7 @@ int JobRunner::RunOpen(const JobDirectories& dirs) {
     const std::wstring root = dirs.UploadRoot(blocks_.savePath);
     std::wstring lastDirectory;
     bool completed = false;
+    int firstFailure = 0;
     int result = WalkRows(
         false, kTextReadingBlock,
         [&](int, uint32_t block, int) {
@@ -59,18 +61,25 @@ int JobRunner::RunOpen(const JobDirectories& dirs) {
             lastDirectory = dirs.BlockDirectory(root, block);
             int status = blocks_.CopyBlockToDirectory(lastDirectory, block);
             if (status == 0) return Step{false, 0};
-            return Step{true, ApplyCopyFailureRule(status)};
+            int result = ReportBlockFailure(block, status, true);
+            // A damaged file was copied as far as it goes, and the rest of the block with it.
+            if (status == BLK_FILE_DAMAGED) {
+                firstFailure = firstFailure != 0 ? firstFailure : result;
+                return Step{false, 0};
+            }
+            return Step{true, result};
         },
         &completed);
     if (completed && blocks_.readOpenDirBit != 0)
         frontEnd_.StartExplorer(SelectedRowCount() > 1 ? root : lastDirectory);
-    return result;
+    return result != 0 ? result : firstFailure;
 }
 
 int JobRunner::RunSave(const JobDirectories& dirs) {
     BusyMark busy(blocks_);
     const std::wstring root = dirs.UploadRoot(blocks_.savePath);
-    return WalkRows(
+    int firstFailure = 0;
+    int result = WalkRows(
         false, kTextWritingBlock,
         [&](int row, uint32_t block, int) {
             const std::wstring directory = dirs.BlockDirectory(root, block);
@@ -78,8 +87,14 @@ int JobRunner::RunSave(const JobDirectories& dirs) {
                 blocks_.lastErrorPath[0] = L'\0';
                 int status = blocks_.CopyDirectoryToBlock(directory, block, row);
                 if (status == 0) return Step{false, 0};
+                // A folder that is not there leaves its block as it was; the others go on.
+                if (status == BLK_NO_FOLDER) {
+                    int kept = ReportBlockFailure(block, status, true);
+                    firstFailure = firstFailure != 0 ? firstFailure : kept;
+                    return Step{false, 0};
+                }
                 if (status != kStatusDiskFull && status != kStatusFileTooLarge)
-                    return Step{true, ApplyCopyFailureRule(status)};
+                    return Step{true, ReportBlockFailure(block, status, true)};
 
                 frontEnd_.EnsureRowVisible(row);
                 int answer = frontEnd_.AskSaveRetry(FormatTextId(kTextSurpassCapacity, {static_cast<int>(block)}));
@@ -89,6 +104,7 @@ int JobRunner::RunSave(const JobDirectories& dirs) {
             }
         },
         nullptr);
+    return result != 0 ? result : firstFailure;
 }
 
 int JobRunner::RunFormat() {
@@ -98,7 +114,7 @@ int JobRunner::RunFormat() {
         [&](int row, uint32_t block, int) {
             int status =
                 blocks_.FormatBlock(block, row, parameters.floppyFormat, parameters.quickFormat, parameters.dosSystem);
-            return Step{status != 0, status};
+            return status == 0 ? Step{false, 0} : Step{true, ReportBlockFailure(block, status, false)};
         },
         &completed);
     // An empty selection formats nothing, so it has nothing to announce either.
@@ -110,15 +126,22 @@ int JobRunner::RunBackup(const JobDirectories& dirs) {
     BusyMark busy(blocks_);
     const std::wstring root = dirs.BackupRoot(blocks_.backupPath, BackupStamp());
     bool completed = false;
+    int firstFailure = 0;
+    std::wstring missed;  // the blocks not (or not wholly) backed up, as the list shows them
     int result = WalkRows(
         true, kTextReadingBlock,
         [&](int, uint32_t block, int) {
             blocks_.lastErrorPath[0] = L'\0';
             int status = blocks_.CopyBlockToDirectory(dirs.BlockDirectory(root, block), block);
             if (status == 0) return Step{false, 0};
-            return Step{true, ApplyCopyFailureRule(status)};
+            // One bad block must not cost the backup of the blocks after it.
+            int kept = ReportBlockFailure(block, status, true);
+            firstFailure = firstFailure != 0 ? firstFailure : (kept != 0 ? kept : status);
+            missed += (missed.empty() ? L"" : L", ") + FormatText(L"%03d", {block});
+            return Step{false, 0};
         },
         &completed);
+    if (!missed.empty()) frontEnd_.Warn(FormatTextId(kTextBackupMissed, {missed}));
     if (completed && blocks_.readOpenDirBit != 0) frontEnd_.StartExplorer(root);
-    return result;
+    return result != 0 ? result : firstFailure;
 }

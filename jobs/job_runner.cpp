@@ -15,6 +15,8 @@ bool JobRunner::RunJob(int kind, const DriveRecord& drive, int* result) {
 
     frontEnd_.SetJobActive(true);
     frontEnd_.EnableDriveViews(false);
+    failureShown_ = false;
+    blocks_.cancelRequested.store(0);  // a cancelled format before must not stop this job
 
     int status = -1;
     std::unique_ptr<RawDrive> raw = opener_ ? opener_(drive) : nullptr;
@@ -23,7 +25,7 @@ bool JobRunner::RunJob(int kind, const DriveRecord& drive, int* result) {
         status = RunKind(kind, drive);
         blocks_.sectors().CloseDrive();
     }
-    if (status != 0) frontEnd_.ShowResultMessage(status);
+    if (status != 0 && !failureShown_) frontEnd_.ShowResultMessage(status);
 
     frontEnd_.SetStatusText(TextById(kTextIdle));
     frontEnd_.EnableDriveViews(true);
@@ -78,10 +80,16 @@ int JobRunner::WalkRows(bool all, int textId, const RowStep& step, bool* complet
     int remaining = all ? rows : SelectedRowCount();
     if (rows <= 0 || remaining == 0) return 0;
 
+    const int total = remaining;
     for (int row = 0; row < rows; ++row) {
         if (!all && !frontEnd_.IsRowSelected(row)) continue;
         uint32_t block = 0;
         if (!BlockOfRow(row, &block)) return -1;
+        // Between blocks only: the block before was completed or left as it was.
+        if (blocks_.cancelRequested.load() != 0) {
+            frontEnd_.Inform(FormatTextId(kTextJobCancelled, {total - remaining, total}));
+            return 0;
+        }
         --remaining;
         ShowProgress(textId, block, remaining);
         Step outcome = step(row, block, remaining);
@@ -91,8 +99,10 @@ int JobRunner::WalkRows(bool all, int textId, const RowStep& step, bool* complet
     return 0;
 }
 
-int JobRunner::ApplyCopyFailureRule(int status) {
-    if (blocks_.lastErrorPath[0] == L'\0') return status;
-    frontEnd_.ShowSystemError(blocks_.lastErrorPath);
-    return 0;
+int JobRunner::ReportBlockFailure(uint32_t block, int status, bool copyRule) {
+    BlockFailure failure = blocks_.FailureOf(status);
+    failure.block = block;
+    frontEnd_.ShowBlockFailure(failure);
+    failureShown_ = true;
+    return copyRule && blocks_.lastErrorPath[0] != L'\0' ? 0 : status;
 }

@@ -60,17 +60,20 @@ private:
     // Visits the rows in list order (selected ones only unless `all`), showing the progress text
     // `textId` with (block, remaining) before each step. 0 when every row was visited; otherwise
     // the result of the step that stopped, or -1 for a row without a valid block number.
-    // *completed (may be null) tells whether the walk reached its end.
+    // *completed (may be null) tells whether the walk reached its end. A cancel asked for
+    // (BlockManager::cancelRequested) stops the walk between rows, telling how far it got.
     int WalkRows(bool all, int textId, const RowStep& step, bool* completed);
     int SelectedRowCount();
     void ShowProgress(int textId, uint32_t block, int remaining);
-    // Kinds 3, 4 and 7: a failure with a recorded PC path is shown with that path and ends the
-    // job quietly (result 0); otherwise the result stands and is reported at the end.
-    int ApplyCopyFailureRule(int status);
+    // Shows one block's failure with its block, path, state and cause. The result the job keeps:
+    // for kinds 3, 4 and 7 a failure with a recorded PC path gives 0 (the copy-failure rule), any
+    // other keeps its status. Either way nothing more is shown for it at the end of the job.
+    int ReportBlockFailure(uint32_t block, int status, bool copyRule);
 
     BlockManager& blocks_;
     JobFrontEnd& frontEnd_;
     DriveOpener opener_;
     std::wstring directoryRoot_;
     DirectoryStyle style_;
+    bool failureShown_ = false;  // this job has shown a block's failure already
 };

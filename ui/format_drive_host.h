@@ -19,6 +19,7 @@ public:
 
     bool OpenDrive() override;
     void CloseDrive() override;
+    uint32_t LastSector() override { return drive_.lastSector; }
     void BeginProgress(uint32_t total) override;
     void ShowProgress(uint32_t done, uint32_t total) override;
     void EndProgress() override;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/message_box.h"
+#include "app/result_text.h"
 #include "disk/drive_record.h"
 #include "ui/program_core.h"
 
@@ -33,7 +34,8 @@ DWORD WINAPI FormatWorkerThread(void* argument) {
     const JobParameters& p = request->parameters;
     int result =
         program.blocks.FormatDrive(*request->host, request->blockCount, p.floppyFormat, p.quickFormat, p.dosSystem);
-    ShowResultMessage(result, request->owner);
+    if (result != 0)
+        ShowMessage(BlockFailureText(program.blocks.FailureOf(result)), MB_ICONEXCLAMATION | MB_OK, request->owner);
     if (request->enableControls) request->enableControls(true);
     // Last: until now the dialog must not close.
     program.formatWorker.formatRunning.store(0);
@@ -55,6 +57,9 @@ void AttachInputToUserInterface() {
 }
 
 void StartJob(int kind) {
+    // A whole-drive format uses the sector access layer that every job shares: a job started
+    // meanwhile (the timer selecting another drive after a removal) would take it over.
+    if (Program().formatWorker.formatRunning.load() != 0) return;
     auto* request = new JobRequest{kind, Program().drives.currentDrive};
     pendingJobWorkers.fetch_add(1);
     HANDLE thread = CreateThread(nullptr, 0, JobWorker, request, 0, nullptr);

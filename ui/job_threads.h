@@ -19,7 +19,8 @@ DWORD UserInterfaceThread();
 void AttachInputToUserInterface();
 
 // Starts job kind `kind` on a copy of the current drive's record, with the job parameters as
-// they are now. A request while a job runs is dropped by the job itself, silently.
+// they are now. A request while a job runs is dropped by the job itself, silently; one while a
+// whole-drive format runs is dropped here.
 void StartJob(int kind);
 
 // True from StartJob until its thread has ended. The user interface writes the job parameters

@@ -134,7 +134,9 @@ void MainFrame::OnTimer() {
     UpdateHoverTips();
     RecomputeSelectionState();
     RefreshCommandStates();
-    if (!Program().frontEnd.jobActive() && Program().drives.currentDrive.deviceNumber == -1)
+    // Not while a whole-drive format runs: the drive chosen then could not be listed.
+    if (!Program().frontEnd.jobActive() && Program().drives.currentDrive.deviceNumber == -1 &&
+        Program().formatWorker.formatRunning.load() == 0)
         tree_.SelectDriveItem(L"*");
 }
 

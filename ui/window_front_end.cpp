@@ -2,6 +2,7 @@
 #include "ui/window_front_end.h"
 
 #include "app/message_box.h"
+#include "app/result_text.h"
 #include "ui/explorer.h"
 #include "ui/job_threads.h"
 
@@ -49,6 +50,10 @@ void WindowFrontEnd::ShowResultMessage(int code) {
 
 void WindowFrontEnd::ShowSystemError(const std::wstring& firstLine) {
     ::ShowSystemError(firstLine.c_str(), nullptr);
+}
+
+void WindowFrontEnd::ShowBlockFailure(const BlockFailure& failure) {
+    ShowMessage(BlockFailureText(failure), MB_ICONEXCLAMATION | MB_OK, nullptr);
 }
 
 int WindowFrontEnd::AskSaveRetry(const std::wstring& text) {

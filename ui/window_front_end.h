@@ -51,6 +51,8 @@ public:
     void Inform(const std::wstring& text) override;
     void ShowResultMessage(int code) override;
     void ShowSystemError(const std::wstring& firstLine) override;
+    // The fixed text of the failure with a line naming the block and whether it may be damaged.
+    void ShowBlockFailure(const BlockFailure& failure) override;
     int AskSaveRetry(const std::wstring& text) override;
     void StartExplorer(const std::wstring& directory) override;
 

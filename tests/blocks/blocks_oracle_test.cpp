@@ -62,6 +62,25 @@ TEST_P(SavedCorpusTest, BootableBlockAndSavedCorpusAreSoundAndMcopyReadsTheCorpu
     EXPECT_EQ(TreeDifferences(EngineDisplayTree(corpus), ReadHostTree(dir.File("open"))), "");
 }
 
+// mkfs.fat's volume with 1.2M's data area but seven reserved sectors and FATs of four sectors:
+// save must not rebuild it as a 1.2M volume over its own layout.
+TEST_F(BlocksOracleTest, SaveRefusesAVolumeOfAnotherLayoutAndLeavesItSound) {
+    const std::string volume = dir.File("r7.img");
+    ToolResult made = RunTool("mkfs.fat -C -F 12 -s 2 -R 7 -r 224 -M 0xF9 -g 2/15 " + ShellQuote(volume) + " 1200");
+    ASSERT_EQ(made.exitCode, 0) << made.output;
+    AttachDrive();
+    ASSERT_EQ(blocks.WriteImageToBlock(WideFromUtf8(volume), 1, 1), 0);
+    fs::create_directories(dir.File("in"));
+    WriteWholeFile(dir.File("in/ONE.TXT"), "one");
+    EXPECT_EQ(blocks.CopyDirectoryToBlock(WideFromUtf8(dir.File("in")), 1, 1), BLK_NOT_FAT12);
+    EXPECT_EQ(Utf8FromWide(blocks.lastFailure.detail),
+              "the block holds a floppy format that save cannot rebuild; format the block or write an image into it");
+    sectors.CloseDrive();
+    ASSERT_TRUE(CutSlot(drivePath, 1, 2400, dir.File("cut.img")));
+    FsckReport fsck = RunFsck(dir.File("cut.img"));
+    EXPECT_TRUE(FsckClean(fsck)) << fsck.output;
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats,
                          SavedCorpusTest,
                          ::testing::Values(FormatCase{Format144M, 2880, 512},

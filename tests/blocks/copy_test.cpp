@@ -121,6 +121,9 @@ TEST_F(CopyTest, RefusedSaveLeavesTheBlockAsItWas) {
         {"a file larger than a slot", {{"a", "a"}, {"deep/huge.bin", TestBytes(kBlockImageSize + 1, 9)}}, 258, nullptr},
         {"more than the block holds", {{"a.bin", TestBytes(800000, 1)}, {"b.bin", TestBytes(800000, 2)}}, 5, nullptr},
         {"225 root entries", fullRoot, FS_ROOT_FULL, nullptr},
+        {"boot files more than the block holds", {{"IO.SYS", TestBytes(800000, 1)}, {"COMMAND.COM", TestBytes(800000, 2)}},
+         FS_DISK_FULL, nullptr},
+        {"1.44M's data area in another layout", {{"a.txt", "a"}}, 256, [&] { Load(), sectors.blockImage()[21] = 0xF9, Store(); }},
         {"another geometry", {{"a.txt", "a"}}, 256, [&] { Load(), Store16(sectors.blockImage() + 19, 2879), Store(); }},
         {"no volume", {{"a.txt", "a"}}, FS_NO_VOLUME, [&] { WriteDriveBytes(kSlotSectors, std::string(512, '\0')); }},
     };
@@ -133,6 +136,9 @@ TEST_F(CopyTest, RefusedSaveLeavesTheBlockAsItWas) {
         EXPECT_EQ(Save("in"), c.status) << c.what;
         EXPECT_EQ(faults->Count(true), 0) << c.what << ": " << faults->Describe();
         EXPECT_TRUE(Slot(1) == before) << c.what << ": the block changed";
+        if (c.status == 256) {
+            EXPECT_NE(blocks.lastFailure.detail.find(L"save cannot rebuild"), std::wstring::npos) << c.what;
+        }
     }
 #ifndef _WIN32
     if (geteuid() == 0) return;  // root reads every file
@@ -181,6 +187,7 @@ TEST_F(CopyTest, AttributesAndTimesGoBothWays) {
             << path << ": attribute, write date and time, access date";
     }
     std::fill_n(EntryOf("\\NODATE.TXT") + 22, 4, 0);  // a write stamp that is no date
+    sectors.blockImage()[19 * kSectorSize + 11] = 0x28;   // the label entry, its archive bit set
     Store();
     ASSERT_EQ(Open("out"), 0);
     std::string seen;
@@ -208,7 +215,7 @@ TEST_F(CopyTest, OpenWarnsOfNamesPastThePathLimitAndSkipsThem) {
 }
 
 #ifndef _WIN32
-TEST_F(CopyTest, LinksAreFollowedIntoABlockNeverOutOfAFolderBeingEmptiedAndAFullDeviceIsAFailure) {
+TEST_F(CopyTest, LinksAreFollowedIntoABlockNeverOutOfAFolderBeingEmptiedAFullDeviceAndAChangingFileAreFailures) {
     WritePcTree(dir.File("in"), {{"a.txt", "a"}});
     WritePcTree(dir.File("outside"), {{"precious.txt", "keep me"}});
     ASSERT_EQ(mkfifo(dir.File("in/pipe").c_str(), 0600), 0);
@@ -234,10 +241,19 @@ TEST_F(CopyTest, LinksAreFollowedIntoABlockNeverOutOfAFolderBeingEmptiedAndAFull
     blocks.dirDelAllFile = 0;
     EXPECT_EQ(Open("back"), -1);
     EXPECT_EQ(Utf8FromWide(blocks.lastErrorPath), dir.File("back/LINKED.TXT"));
+
+    // A file of 4096 bytes by its size that reads fewer, like one cut short while it is read.
+    WritePcTree(dir.File("changing"), {{"a.txt", "a"}});
+    fs::create_symlink("/sys/devices/system/cpu/online", dir.File("changing/cpus.txt"));
+    const std::string before = Slot(1);
+    EXPECT_EQ(Save("changing"), BLK_PC_FILE_CHANGED);
+    EXPECT_EQ(Utf8FromWide(blocks.lastFailure.path), dir.File("changing/cpus.txt"));
+    EXPECT_EQ(blocks.WriteImageToBlock(W("changing/cpus.txt"), 1, 1), BLK_PC_FILE_CHANGED);
+    EXPECT_TRUE(Slot(1) == before) << "a file that changed size reached the block";
 }
 #endif
 
-TEST_F(CopyTest, FoldersThatPointBackOrAtEachOtherAreWarnedAboutAndCopiedOnce) {
+TEST_F(CopyTest, FoldersThatPointBackOrAtEachOtherAreCopiedOnceAndAFileCutShortIsCopiedAsFarAsItGoes) {
     WritePcTree(dir.File("in"), {{"A/F.TXT", "f"}, {"A/B", kDir}, {"C", kDir}, {"TWO", kDir}, {"Z.TXT", "z"}});
     ASSERT_EQ(Save("in"), 0);
     Load();
@@ -245,9 +261,12 @@ TEST_F(CopyTest, FoldersThatPointBackOrAtEachOtherAreWarnedAboutAndCopiedOnce) {
     Store16(EntryOf("\\A\\B") + 26, a);  // back at its parent
     Store16(EntryOf("\\C") + 26, 0);     // at the root
     Store16(EntryOf("\\TWO") + 26, a);   // at another folder
+    Store32(EntryOf("\\Z.TXT") + 28, 2000);  // a size past its one cluster
     Store();
-    EXPECT_EQ(Open("out"), 0);
-    EXPECT_EQ(Flat(ReadPcTree(dir.File("out"))), "A/ A/F.TXT=f Z.TXT=z");
+    EXPECT_EQ(Open("out"), BLK_FILE_DAMAGED);
+    EXPECT_EQ(Flat(ReadPcTree(dir.File("out"))).substr(0, 24), "A/ A/F.TXT=f Z.TXT=<512>");
+    EXPECT_EQ(Utf8FromWide(blocks.lastFailure.path + L": " + blocks.lastFailure.detail),
+              dir.File("out") + Sep() + "Z.TXT: its data on the block ends after 512 of its 2000 bytes");
     EXPECT_EQ(frontEnd.Lines("warn").size(), 3u);
 }
 
@@ -273,6 +292,14 @@ TEST_F(CopyTest, UsersOwnDosFilesReplaceTheCarriedOnesOnlyAsAWholeSetAndMustFit)
     const std::string io = bootable(Dos622).at("IO.SYS");
     EXPECT_EQ(io.size(), 40774u);
     EXPECT_EQ(io.find_first_not_of('\0', 512), std::string::npos) << "the carried IO.SYS ends in stale bytes";
+#ifndef _WIN32
+    fs::remove(dir.File("prog/dos622/COMMAND.COM"));  // now a file of 4096 bytes by its size that reads fewer
+    fs::create_symlink("/sys/devices/system/cpu/online", dir.File("prog/dos622/COMMAND.COM"));
+    blocks.dosFilesRoot = W("prog");
+    EXPECT_EQ(blocks.FormatBlock(2, 2, Format144M, 0, Dos622), BLK_PC_FILE_CHANGED);
+    EXPECT_EQ(Utf8FromWide(blocks.lastFailure.path), dir.File("prog/dos622/COMMAND.COM"));
+    EXPECT_TRUE(Slot(2) == before) << "a system file cut short was written";
+#endif
 }
 
 TEST(PcTimes, DosStampsAreLocalTimeAndStampsThatAreNoDateAreRefused) {

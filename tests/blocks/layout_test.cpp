@@ -67,6 +67,7 @@ protected:
             explicit Host(LayoutTest& test) : t(test) {}
             bool OpenDrive() override { return t.AttachDrive(), true; }
             void CloseDrive() override { t.sectors.CloseDrive(); }
+            uint32_t LastSector() override { return t.drive.lastSector; }
         } host(*this);
         return blocks.FormatDrive(host, count, format, 1, dos);
     }

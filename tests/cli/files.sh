@@ -130,7 +130,8 @@ rm opened/FLOPPY001/DOCS/ODD4097.BIN
 printf 'changed' >opened/FLOPPY001/SMALL.TXT
 printf 'new' >opened/FLOPPY001/NEW.TXT
 keep
-run save drive.img 1,3 --dir opened --dry-run
+mkdir opened/FLOPPY002
+run save drive.img 1-3 --dir opened --dry-run
 run save drive.img 1 --dir opened --dry-run --json
 unchanged
 

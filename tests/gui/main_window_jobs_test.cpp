@@ -4,10 +4,13 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <dbt.h>
 
+#include "disk/attached_images.h"
 #include "disk/wide_path.h"
 #include "main_window_fixture.h"
 #include "support/test_bytes.h"
+#include "ui/program_core.h"
 #include "ui/resource.h"
 
 namespace {
@@ -33,7 +36,8 @@ TEST_F(MainWindowTest, EveryJobFromTheWindowMakesWhatTheJobCoreMakes) {
         Click(dialog, IDC_BLOCK_QUICK);
         PostMessageW(dialog, WM_COMMAND, IDC_BLOCK_START, 0);
     };
-    const wchar_t* tooLarge = L"Error: the image file must less than 1.5M  ";
+    const wchar_t* tooLarge =
+        L"Error: the image file must less than 1.5M  \nFloppy disk block 006: the block on the drive was not damaged.";
     const struct {
         int command;  // 0: Enter on the list
         std::vector<int> rows;
@@ -132,6 +136,24 @@ TEST_F(MainWindowTest, WhileAJobAsksItsQuestionNothingElseStartsAndTheAnswerDeci
     EXPECT_TRUE(IsWindowEnabled(list) && IsWindowEnabled(tree));
     EXPECT_EQ(Contents(windowBackup), "");
     EXPECT_TRUE(TakeExplorerStarts().empty());
+}
+
+// Removing the current drive while a whole-drive format of another runs: the window's timer
+// would choose the next drive and start a job on the sector access layer the format is using.
+TEST_F(MainWindowTest, NoJobStartsWhileAWholeDriveFormatRuns) {
+    ASSERT_TRUE(CopyFileW(WideFromUtf8(drivePath).c_str(), WideFromUtf8(dir.File("other.img")).c_str(), FALSE));
+    OpenWindow();
+    AttachImage("other.img", 0);
+    VolumeChange(DBT_DEVICEARRIVAL);
+    std::atomic<int32_t>& formatting = Program().formatWorker.formatRunning;
+    formatting.store(1);  // as the format worker holds it from its start to its report
+    ProcessAttachedImages().Detach(shown.deviceNumber);
+    VolumeChange(DBT_DEVICEREMOVECOMPLETE);
+    SendMessageW(frame, WM_TIMER, 1, 0);  // a turn of the state timer
+    ASSERT_TRUE(WaitForJobs());
+    EXPECT_EQ(RowCount(list), 0) << "a job ran during the format: " << Rows(list);
+    formatting.store(0);
+    EXPECT_TRUE(WaitUntil([&] { return RowCount(list) == kBlocks; })) << "the other drive was not listed afterwards";
 }
 
 }  // namespace

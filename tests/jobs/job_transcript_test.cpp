@@ -59,6 +59,10 @@ TEST_F(JobTranscriptTest, ListAndRefresh) {
     frontEnd.log.clear();
     Step("list", JOB_LIST);
     Step("a job kind that does not exist", 8);
+    faults->transfers.clear();
+    faults->failAt = 6;  // the head of block 2, read after block 1's
+    Step("list, the head of block 2 unreadable", JOB_LIST);
+    faults->failAt = 0;
     ExpectGolden("jobs/list.txt", Transcript() + frontEnd.Table());
     Select({2});
     runner.parameters.floppyFormat = Format12M;
@@ -81,6 +85,10 @@ TEST_F(JobTranscriptTest, Format) {
     frontEnd.onStatus = nullptr;
     Select({});
     Step("nothing selected", JOB_FORMAT);
+    Select({1, 2, 3});
+    frontEnd.onStatus = [this](const std::wstring&) { blocks.cancelRequested.store(1); };
+    Step("blocks 1 to 3, a cancel asked for while block 1 is formatted", JOB_FORMAT);
+    frontEnd.onStatus = nullptr;
     Select({1});
     openFails = true;
     Step("block 1, the drive cannot be opened", JOB_FORMAT);
@@ -92,14 +100,19 @@ TEST_F(JobTranscriptTest, Save) {
     PutFile(UploadDir(1) + Sep() + "ONE.TXT", "first");
     PutFile(UploadDir(2) + Sep() + "Too big for the block.bin", TestBytes(800000, 2));  // 730,112 bytes fit
     PutFile(UploadDir(3) + Sep() + "Sub folder" + Sep() + "Three.txt", "third");
-    PutFile(UploadDir(4) + Sep() + "HUGE.BIN", TestBytes(kBlockImageSize + 1, 4));
+    PutFile(UploadDir(4) + Sep() + "COMMAND.COM", TestBytes(kBlockImageSize + 1, 4));
     const std::string two = Slot(2);
     Select({1, 2, 3});
     frontEnd.saveAnswers = {ANSWER_TRY_AGAIN, ANSWER_CONTINUE};
     Step("blocks 1 to 3, block 2 too small: try again, then continue", JOB_SAVE);
     EXPECT_TRUE(Slot(2) == two) << "a save that did not fit changed the block";
     Select({4, 1});
-    Step("blocks 1 and 4, block 4 holds a file larger than a slot: cancel", JOB_SAVE);
+    Step("blocks 1 and 4, block 4 holds a boot file larger than a slot: cancel", JOB_SAVE);
+    fs::remove_all(fs::u8path(UploadDir(1)));
+    const std::string one = Slot(1);
+    Select({1, 3});
+    Step("blocks 1 and 3, the folder of block 1 missing", JOB_SAVE);
+    EXPECT_TRUE(Slot(1) == one) << "a missing folder emptied its block";
     ExpectGolden("jobs/save.txt", Transcript() + frontEnd.Table());
 }
 
@@ -131,6 +144,7 @@ TEST_F(JobTranscriptTest, OpenAndBackup) {
     WriteDriveBytes(2 * kSlotSectors, std::string(kSectorSize, '\0'));  // block 2 holds no volume
     Step("every block (a backup takes them all), block 2 unreadable", JOB_BACKUP);
     EXPECT_EQ(ReadWholeFile(BackupDir() + Sep() + "FLOPPY000" + Sep() + "A long file name.txt"), "zero");
+    EXPECT_TRUE(Exists(BackupDir() + Sep() + "FLOPPY003" + Sep() + "Sub folder")) << "the backup stopped at block 2";
     ExpectGolden("jobs/backup.txt", Transcript());
 }
 
@@ -194,11 +208,14 @@ TEST_F(JobTranscriptTest, FormatWorker) {
         host.Log("## " + heading);
         host.scans = 0;
         const JobParameters parameters{L"", floppyFormat, 1, DosNone};
-        const int result = worker.Run(host, count, parameters, [&](int code) { frontEnd.ShowResultMessage(code); });
+        const int result =
+            worker.Run(host, count, parameters, [&](const BlockFailure& f) { frontEnd.ShowBlockFailure(f); });
         host.Log("returned " + std::to_string(result) + ", running " + std::to_string(worker.formatRunning.load()));
         Run(JOB_LIST);
     };
     format("3 blocks of 1.2M", 3, Format12M);
+    format("0 blocks", 0, Format144M);
+    format("7 blocks on a drive of 6 slots", 7, Format144M);
     host.cancelAfter = 2;
     format("5 blocks of 720K, cancelled after 2", 5, Format720K);
     host.cancelAfter = 0;

@@ -38,7 +38,7 @@ bool FaultDrive::Allowed(uint32_t bytes, uint32_t* allowed) {
         SetLastSystemError(kIoError);
         return false;
     }
-    if (k == plan_->failAt) *allowed = bytes / kSectorSize / 2 * kSectorSize;
+    if (k == plan_->failAt && plan_->fault == Fault::Short) *allowed = bytes / kSectorSize / 2 * kSectorSize;
     return true;
 }
 
@@ -55,6 +55,10 @@ bool FaultDrive::WriteAt(uint64_t offset, const void* buffer, uint32_t bytes, ui
     uint32_t allowed = 0;
     *done = 0;
     if (!Allowed(bytes, &allowed)) return false;
+    if (plan_->fault == Fault::Lost && plan_->failAt == static_cast<int>(plan_->transfers.size())) {
+        *done = bytes;
+        return true;
+    }
     return allowed == 0 || inner_->WriteAt(offset, buffer, allowed, done);
 }
 

@@ -1,6 +1,6 @@
 // Drives for tests: one held in memory, and a wrapper over any drive that records every
-// transfer and makes the k-th one fail, come back short, or fail with every one after it (a
-// stick pulled out). Reads and writes are counted together, from 1.
+// transfer and makes the k-th one fail, come back short, fail with every one after it (a stick
+// pulled out), or take a write without keeping it. Reads and writes are counted together, from 1.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +20,7 @@ enum class Fault {
     Fail,   // transfer k fails and moves nothing
     Short,  // transfer k moves half its sectors (rounded down) and says it succeeded
     Dead,   // transfer k and every one after it fail
+    Lost,   // write k says it wrote everything and the drive keeps nothing of it
 };
 
 // What a test asks of the drive and what the drive saw; shared with the test, so it outlives
@@ -42,6 +43,7 @@ public:
     bool ReadAt(uint64_t offset, void* buffer, uint32_t bytes, uint32_t* done) override;
     bool WriteAt(uint64_t offset, const void* buffer, uint32_t bytes, uint32_t* done) override;
     bool Flush() override;
+    bool SyncForReadBack(uint64_t offset, uint64_t bytes) override { return inner_->SyncForReadBack(offset, bytes); }
 
 private:
     // The bytes to really move for the transfer just recorded; false when it fails outright.
@@ -60,6 +62,7 @@ public:
     bool ReadAt(uint64_t offset, void* buffer, uint32_t bytes, uint32_t* done) override;
     bool WriteAt(uint64_t offset, const void* buffer, uint32_t bytes, uint32_t* done) override;
     bool Flush() override { return true; }
+    bool SyncForReadBack(uint64_t, uint64_t) override { return true; }
 
     std::vector<uint8_t>& bytes() { return bytes_; }
 

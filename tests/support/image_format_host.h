@@ -20,6 +20,11 @@ public:
         return true;
     }
     void CloseDrive() override { sectors_.CloseDrive(); }
+    uint32_t LastSector() override {
+        PcFile file;
+        uint64_t size = 0;
+        return file.Open(path_, PcFile::Mode::Read) && file.Size(&size) ? static_cast<uint32_t>(size / kSectorSize - 1) : 0;
+    }
 
 private:
     SectorAccess& sectors_;
