@@ -31,6 +31,7 @@ struct FileOptions {
     bool force = false;
     bool recursive = false;
     bool parents = false;
+    bool noVerify = false;
 };
 
 std::wstring Counted(int count, const wchar_t* thing) {
@@ -271,6 +272,7 @@ int RunPut(const FileOptions& options) {
     OneBlock b;
     int status = b.Open(options.drive, options.block, true);
     if (status != kExitOk) return status;
+    if (options.noVerify) b.session.blocks.verifyWrites = 0;
     BlockFile target;
     if (!options.to.empty()) {
         std::wstring failure = Locate(b, options.to, &target);
@@ -316,6 +318,7 @@ int RunRm(const FileOptions& options) {
     OneBlock b;
     int status = b.Open(options.drive, options.block, true);
     if (status != kExitOk) return status;
+    if (options.noVerify) b.session.blocks.verifyWrites = 0;
     std::vector<BlockFile> found(options.paths.size());
     for (size_t i = 0; i < options.paths.size(); ++i) {
         std::wstring failure = Locate(b, options.paths[i], &found[i]);
@@ -353,6 +356,7 @@ int RunMkdir(const FileOptions& options) {
     OneBlock b;
     int status = b.Open(options.drive, options.block, true);
     if (status != kExitOk) return status;
+    if (options.noVerify) b.session.blocks.verifyWrites = 0;
     const std::wstring path = WideFromUtf8(options.paths.front());
     std::vector<std::wstring> levels = BlockPathLevels(path);
     if (levels.empty()) return b.Fail(L"the root folder is there already.");
@@ -404,6 +408,9 @@ CLI::App* AddFileCommand(CLI::App& app,
     cmd->callback([options, run, exitCode] { *exitCode = run(*options); });
     return cmd;
 }
+void AddNoVerify(CLI::App* cmd, FileOptions* options) {
+    cmd->add_flag("--no-verify", options->noVerify, "Do not read the written sectors back to compare them.");
+}
 }  // namespace
 
 void AddFileCommands(CLI::App& app, int* exitCode) {
@@ -426,14 +433,17 @@ void AddFileCommands(CLI::App& app, int* exitCode) {
     cmd->add_option("FILE_OR_DIR", put->paths, "PC files or folders.")->required();
     cmd->add_option("--to", put->to, "The folder in the block to copy into; its root by default.");
     cmd->add_flag("--force", put->force, "Replace files the block holds already.");
+    AddNoVerify(cmd, put.get());
 
     auto rm = std::make_shared<FileOptions>();
     cmd = AddFileCommand(app, "rm", "Remove files or folders from a block in place.", rm, RunRm, exitCode);
     cmd->add_option("PATH", rm->paths, "Files or folders in the block.")->required();
     cmd->add_flag("-r,--recursive", rm->recursive, "Remove folders with everything in them.");
+    AddNoVerify(cmd, rm.get());
 
     auto mkdir = std::make_shared<FileOptions>();
     cmd = AddFileCommand(app, "mkdir", "Make a folder in a block in place.", mkdir, RunMkdir, exitCode);
     cmd->add_option("PATH", mkdir->paths, "The new folder.")->required()->expected(1);
     cmd->add_flag("-p,--parents", mkdir->parents, "Make missing folders above it too; no failure if it exists.");
+    AddNoVerify(cmd, mkdir.get());
 }

@@ -69,6 +69,6 @@ int OneBlock::Commit(const std::wstring& done) {
                     (began ? L"; the block may be damaged: check it (slotwise-cli check) or restore it."
                            : L"; nothing was written."));
     WriteOut(L"block " + BlockNumberText(block) + L": " + done + L"; " + std::to_wstring(written) +
-             L" sectors written and read back.\n");
+             (session.blocks.verifyWrites ? L" sectors written and read back.\n" : L" sectors written.\n"));
     return kExitOk;
 }

@@ -95,6 +95,7 @@ mcopy -n -i "$(at 1)" ::SMALL.TXT small.txt && cmp -s small.txt pc/small.txt && 
 run mkdir drive.img 1 "New folder/Deeper one" -p
 run mkdir drive.img 1 "New folder/Deeper one" -p
 run ls drive.img 1 "new folder" --json
+run mkdir drive.img 1 UNREAD --no-verify
 run rm drive.img 1 DATA.BIN "docs/Letters to the editor" -r
 judge 1
 
