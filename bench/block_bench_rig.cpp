@@ -31,7 +31,7 @@ BlockRig::BlockRig() {
 }
 
 bool BlockRig::Attach(const std::string& imagePath) {
-    std::unique_ptr<ImageDrive> image = ImageDrive::Open(WideFromUtf8(imagePath));
+    std::unique_ptr<ImageDrive> image = ImageDrive::Open(WideFromUtf8(imagePath), true);
     if (!image) return false;
     sectors.AttachDrive(std::move(image));
     return true;

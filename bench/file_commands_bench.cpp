@@ -43,7 +43,7 @@ private:
 };
 
 CountingDrive* AttachCounting(BlockRig& rig, const std::string& image) {
-    auto drive = std::make_unique<CountingDrive>(ImageDrive::Open(WideFromUtf8(image)));
+    auto drive = std::make_unique<CountingDrive>(ImageDrive::Open(WideFromUtf8(image), true));
     CountingDrive* counting = drive.get();
     rig.sectors.AttachDrive(std::move(drive));
     return counting;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "blocks/block_failure.h"
 #include "blocks/block_frontend.h"
@@ -20,7 +21,8 @@ class DriveFormatHost;  // blocks/drive_format.h: the drive and dialog a whole-d
 
 constexpr int kPathChars = 260;
 
-// The six persisted settings plus keepFileInfo; loaded and saved by settings/.
+// The persisted settings (the six of old and the code page) plus keepFileInfo; loaded and saved
+// by settings/.
 struct CopySettings {
     wchar_t savePath[kPathChars] = {};
     wchar_t backupPath[kPathChars] = {};
@@ -29,6 +31,7 @@ struct CopySettings {
     int32_t dirDelAllFile = 1;
     int32_t readOpenDirBit = 1;
     int32_t loadOpenDirBit = 1;
+    int32_t codePage = 0;  // OEM code page of 8.3 names; 0 the system's (437 where it has none)
 };
 
 class BlockManager : public CopySettings {
@@ -123,4 +126,6 @@ private:
     FileEngine& engine_;
     PcFileSystem& pc_;
     BlockFrontEnd& frontEnd_;
+    std::vector<std::wstring> savedNameNotes_;  // a save's files under other names, one line each
+    std::vector<std::wstring> bootFileNames_;   // the PC names of the boot files CopyBootFiles took
 };

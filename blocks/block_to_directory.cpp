@@ -6,6 +6,7 @@
 
 #include "app/texts.h"
 #include "blocks/block_manager.h"
+#include "blocks/block_names.h"
 #include "blocks/copy_common.h"
 #include "blocks/pc_fs.h"
 #include "blocks/utf16_text.h"
@@ -22,18 +23,6 @@ EntryTimes TimesOf(const FileInfo& info) {
     times.access = DosStamp{info.accessDate, 0};
     times.write = DosStamp{info.writeDate, info.writeTime};
     return times;
-}
-
-// A name read from the block as one PC path level: a damaged long name holding a separator, or
-// made of dots only, must not reach outside the directory it is copied into.
-std::wstring PcLevelName(std::wstring name) {
-    bool dotsOnly = true;
-    for (wchar_t& c : name) {
-        if (IsPcSeparator(c)) c = L'_';
-        dotsOnly = dotsOnly && c == L'.';
-    }
-    if (dotsOnly) name.assign(name.empty() ? 1 : name.size(), L'_');
-    return name;
 }
 
 // One walk of a volume. Directories already walked are remembered by their first cluster, so
@@ -65,7 +54,7 @@ int VolumeCopy::CopyDirectory(const std::string& blockPattern,
     FileEngine& engine = m_.engine();
     char16_t widePattern[kPathCapacity];
     Utf16FromWide(displayPattern, widePattern, kPathCapacity);
-    // The found name follows the pattern's directory part; every level of it is a PcLevelName,
+    // The found name follows the pattern's directory part; every level of it is a FatLongName,
     // so its separators are those of the block pattern, as the engine counts them.
     size_t prefix = displayPattern.empty() ? 0 : displayPattern.size() - 1;
     // Where each found entry lies: a directory chain that loops shows the same entries again.
@@ -81,8 +70,7 @@ int VolumeCopy::CopyDirectory(const std::string& blockPattern,
         uint8_t attribute = found.attribute;
         uint32_t firstCluster = found.firstCluster;
         std::string blockPath = engine.commandPath();
-        std::wstring displayPath = WideFromUtf16(engine.foundLongName(), kFoundLongNameCapacity);
-        std::wstring name = PcLevelName(displayPath.size() > prefix ? displayPath.substr(prefix) : std::wstring());
+        std::wstring name = FoundEntryName(engine, prefix);
 
         if (pcDir.size() + 1 + name.size() > kPcPathLimit) {
             WarnNameTooLong();
@@ -165,6 +153,7 @@ int BlockManager::CopyBlockToDirectory(const std::wstring& pcDir, uint32_t block
     FloppyFormat code;
     int status = LoadBlockImage(blockIndex, &code);
     if (status != 0) return status;
+    engine_.SetCodePage(static_cast<uint32_t>(codePage));
     if (pc_.CreateDirectoryPath(pcDir) != 0) {
         lastFailure.path = pcDir;
         return -1;

@@ -1,6 +1,7 @@
 // Save: rebuilds a block's volume empty in the block image, writes the DOS boot files found at
 // the top of a PC directory and then the whole PC tree into it, and only then writes the volume
 // to the drive, so that a save that fails part-way leaves the block as it was.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "app/texts.h"
 #include "blocks/block_header.h"
 #include "blocks/block_manager.h"
+#include "blocks/block_names.h"
 #include "blocks/copy_common.h"
 #include "blocks/pc_fs.h"
 #include "blocks/placed_name.h"
@@ -23,46 +25,36 @@ const wchar_t* const kBootFiles[] = {L"IO.SYS", L"MSDOS.SYS", L"COMMAND.COM"};
 // other bits (0x80 "normal" among them) mean nothing there.
 constexpr uint32_t kFatAttributeBits = 0x37;
 
-wchar_t UpperAscii(wchar_t c) {
-    return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
-}
-
-// A boot file name in any case: on Linux the PC side finds io.sys as Windows would.
-bool IsBootFileName(const std::wstring& name) {
-    for (const wchar_t* boot : kBootFiles) {
-        if (name.size() != std::wcslen(boot)) continue;
-        bool same = true;
-        for (size_t i = 0; i < name.size() && same; ++i)
-            same = UpperAscii(name[i]) == boot[i];
-        if (same) return true;
-    }
-    return false;
-}
-
-// The 8.3 name on the block: the alias (or the name), in the ANSI code page, at most 12
-// characters, ASCII letters in upper case.
-std::string BlockShortName(const PcEntry& entry) {
+// The 8.3 name on the block: the alias (or the long name), in the OEM code page, at most 12
+// bytes, ASCII letters in upper case.
+std::string BlockShortName(const SavedName& saved, uint32_t codePage) {
     char16_t wide[kPathCapacity];
-    size_t length = Utf16FromWide(entry.shortName.empty() ? entry.name : entry.shortName, wide, kPathCapacity);
-    char ansi[kMaxShortNameText];
-    size_t bytes = WideToAnsi(wide, length, ansi, sizeof(ansi));
-    std::string name(ansi, bytes);
+    size_t length = Utf16FromWide(saved.shortName.empty() ? saved.longName : saved.shortName, wide, kPathCapacity);
+    char oem[kMaxShortNameText];
+    size_t bytes = WideToOem(codePage, wide, length, oem, sizeof(oem));
+    std::string name(oem, bytes);
     for (char& c : name) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }
     return name;
 }
 
-// The entry's long name goes with its create when the PC gave it a short alias.
-void SetCreateLongName(FileEngine& engine, const PcEntry& entry) {
+// Every create is given the name the entry is to show; the engine keeps it by case flags or
+// long-name entries wherever the 8.3 name is not it.
+void SetCreateLongName(FileEngine& engine, const std::wstring& name) {
     engine.ClearCreateLongName();
-    if (!entry.shortName.empty()) Utf16FromWide(entry.name, engine.createLongName(), kPathCapacity);
+    Utf16FromWide(name, engine.createLongName(), kPathCapacity);
 }
 
 // Reads one PC file whole into fileBuffer and writes it as blockPath. 0, 258 for a file larger
 // than a slot, -1 with lastErrorPath when the PC file cannot be read, 261 (its path in the
-// failure record) when it changed size while it was read, or the engine's status.
-int WriteFileToVolume(BlockManager& m, const std::wstring& pcPath, const PcEntry& entry, const std::string& blockPath) {
+// failure record) when it changed size while it was read, or the engine's status. The entry
+// gets the name given.
+int WriteFileToVolume(BlockManager& m,
+                      const std::wstring& pcPath,
+                      const PcEntry& entry,
+                      const std::wstring& name,
+                      const std::string& blockPath) {
     PcFile file;
     uint64_t size = 0;
     uint32_t done = 0;
@@ -88,7 +80,7 @@ int WriteFileToVolume(BlockManager& m, const std::wstring& pcPath, const PcEntry
     }
 
     FileEngine& engine = m.engine();
-    SetCreateLongName(engine, entry);
+    SetCreateLongName(engine, name);
     FsStatus status = engine.fsCreate(blockPath.c_str(), 0);
     if (status != FS_OK) return status;
     FileInfo info = SavedEntryInfo(entry);
@@ -98,6 +90,17 @@ int WriteFileToVolume(BlockManager& m, const std::wstring& pcPath, const PcEntry
     status = engine.fsWriteBytes(m.fileBuffer, &count);
     if (status != FS_OK) return status;
     return engine.fsClose();
+}
+
+// One warning for the whole save, so that a folder of many such names asks for one answer.
+void WarnOfSavedNames(BlockFrontEnd& frontEnd, uint32_t blockIndex, const std::vector<std::wstring>& notes) {
+    constexpr size_t kMostLines = 20;
+    if (notes.empty()) return;
+    std::wstring text = FormatTextId(kTextNamesChanged, {blockIndex});
+    for (size_t i = 0; i < notes.size() && i < kMostLines; ++i)
+        text += L"\n" + notes[i];
+    if (notes.size() > kMostLines) text += L"\n" + FormatTextId(kTextMoreNames, {notes.size() - kMostLines});
+    frontEnd.Warn(text);
 }
 
 }  // namespace
@@ -144,6 +147,8 @@ int BlockManager::CopyDirectoryToBlock(const std::wstring& pcDir, uint32_t block
     }
     BuildEmptyVolume(code, blockIndex, DosNone);
 
+    engine_.SetCodePage(static_cast<uint32_t>(codePage));
+    savedNameNotes_.clear();
     status = CopyBootFiles(pcDir, "\\");
     if (status != 0) return status;
     status = CopyDirectoryToVolume(pcDir, "\\");
@@ -160,46 +165,68 @@ int BlockManager::CopyDirectoryToBlock(const std::wstring& pcDir, uint32_t block
     sectors_.UseImageMode();
     sectors_.WriteSectors(kHeaderSector, 1, header);
     RefreshBlockRow(row);
+    WarnOfSavedNames(frontEnd_, blockIndex, savedNameNotes_);
     return 0;
 }
 
 // Returns 0 or the first failure, as for any other file: a boot file written badly must not
 // reach the block.
 int BlockManager::CopyBootFiles(const std::wstring& pcDir, const std::string& blockDir) {
+    std::vector<PcEntry> found;
+    bootFileNames_.clear();
     for (const wchar_t* name : kBootFiles) {
         PcEntry entry;
         if (!pc_.FindEntry(pcDir, name, &entry) || entry.IsDirectory() || entry.special) continue;
+        bootFileNames_.push_back(entry.name);
+        found.push_back(entry);
+    }
+    for (const PcEntry& entry : found) {
         std::wstring pcPath = JoinPcPath(pcDir, entry.pathName);
         if (entry.size > kBlockImageSize) {
             lastFailure.path = pcPath;
             return BLK_FILE_TOO_LARGE;
         }
-        int status = WriteFileToVolume(*this, pcPath, entry, blockDir + BlockShortName(entry));
+        SavedName saved;
+        saved.longName = entry.name;
+        saved.shortName = entry.shortName;
+        int status =
+            WriteFileToVolume(*this, pcPath, entry, entry.name, blockDir + BlockShortName(saved, engine_.codePage()));
         if (status != 0) return status;
     }
     return 0;
 }
 
 int BlockManager::CopyDirectoryToVolume(const std::wstring& pcDir, const std::string& blockDir) {
-    std::vector<PcEntry> entries;
-    if (!pc_.ListDirectory(pcDir, &entries)) return -1;
-    for (const PcEntry& entry : entries) {
-        if (entry.special) continue;
-        std::string blockPath = blockDir + BlockShortName(entry);
+    std::vector<PcEntry> listed, entries;
+    if (!pc_.ListDirectory(pcDir, &listed)) return -1;
+    // The boot files CopyBootFiles has taken (another file of the same name in another case is
+    // saved beside them under the name the file-exists setting gives it).
+    const std::vector<std::wstring> present = blockDir == "\\" ? bootFileNames_ : std::vector<std::wstring>();
+    for (PcEntry& entry : listed) {
+        if (entry.special || (entry.IsDirectory() && entry.name[0] == L'.')) continue;
+        bool boot = !entry.IsDirectory() && std::find(present.begin(), present.end(), entry.name) != present.end();
+        if (!boot) entries.push_back(std::move(entry));
+    }
+    std::vector<SavedName> names = PlanSavedNames(entries, fileExistMode, present);
+
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const PcEntry& entry = entries[i];
+        const SavedName& saved = names[i];
+        std::wstring note = SavedNameNote(JoinPcPath(pcDir, entry.name), saved);
+        if (!note.empty()) savedNameNotes_.push_back(note);
+        if (saved.change == kNameReplaced) continue;
+        std::string blockPath = blockDir + BlockShortName(saved, engine_.codePage());
         std::wstring pcPath = JoinPcPath(pcDir, entry.pathName);
         if (!entry.IsDirectory()) {
-            // CopyBootFiles has written it already.
-            if (blockDir == "\\" && entry.shortName.empty() && IsBootFileName(entry.name)) continue;
             if (entry.size > kBlockImageSize) {
                 lastFailure.path = pcPath;
                 return BLK_FILE_TOO_LARGE;
             }
-            int result = WriteFileToVolume(*this, pcPath, entry, blockPath);
+            int result = WriteFileToVolume(*this, pcPath, entry, saved.longName, blockPath);
             if (result != 0) return result;
             continue;
         }
-        if (entry.name[0] == L'.') continue;
-        SetCreateLongName(engine_, entry);
+        SetCreateLongName(engine_, saved.longName);
         FsStatus status = engine_.fsCreateDir(blockPath.c_str());
         if (status != FS_OK) return status;
         FileInfo info = SavedEntryInfo(entry);

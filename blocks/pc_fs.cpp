@@ -19,8 +19,8 @@ std::wstring Join(const std::wstring& dir, const std::wstring& name) {
     return dir + kPcSeparator + name;
 }
 
-// The counted name for n: report.txt gives report(n).txt, README gives README(n). The
-// extension starts at a dot met before any separator, scanning from the end.
+}  // namespace
+
 std::wstring CountedName(const std::wstring& name, unsigned n) {
     size_t ext = name.size();
     for (size_t i = name.size(); i-- > 0;) {
@@ -32,8 +32,6 @@ std::wstring CountedName(const std::wstring& name, unsigned n) {
     }
     return name.substr(0, ext) + L"(" + std::to_wstring(n) + L")" + name.substr(ext);
 }
-
-}  // namespace
 
 bool CivilFromDos(DosStamp stamp, CivilTime* civil) {
     CivilTime c;

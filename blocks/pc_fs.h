@@ -104,6 +104,10 @@ public:
     int ApplyEntryTimes(const std::wstring& path, const EntryTimes& times);
 };
 
+// The rename mode's name for n: report.txt gives report(n).txt, README gives README(n). The
+// extension starts at a dot met before any separator, scanning from the end.
+std::wstring CountedName(const std::wstring& name, unsigned n);
+
 // Date and time parts of DOS stamps (pc_fs.cpp), shared by both implementations.
 struct CivilTime {
     int year, month, day, hour, minute, second;

@@ -52,13 +52,24 @@ std::wstring MakeAlias(const std::wstring& name, std::set<std::wstring>* used) {
     }
 }
 
+// DOS opens these as its devices whatever the extension, so no file is reached by such an 8.3
+// name: the file gets an alias, as mtools gives it, and keeps its name as long name.
+bool IsDeviceName(const std::wstring& base) {
+    static const wchar_t* const kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL"};
+    std::wstring upper = UpperAscii(base);
+    for (const wchar_t* device : kDevices)
+        if (upper == device) return true;
+    bool numbered = upper.size() == 4 && upper[3] >= L'1' && upper[3] <= L'9';
+    return numbered && (upper.compare(0, 3, L"COM") == 0 || upper.compare(0, 3, L"LPT") == 0);
+}
+
 }  // namespace
 
 bool FitsShortName(const std::wstring& name) {
     size_t dot = name.find(L'.');
     std::wstring base = name.substr(0, dot);
     std::wstring ext = dot == std::wstring::npos ? std::wstring() : name.substr(dot + 1);
-    if (base.empty() || base.size() > 8) return false;
+    if (base.empty() || base.size() > 8 || IsDeviceName(base)) return false;
     if (dot != std::wstring::npos && (ext.empty() || ext.size() > 3)) return false;
     return std::all_of(base.begin(), base.end(), IsShortNameChar) &&
            std::all_of(ext.begin(), ext.end(), IsShortNameChar);

@@ -6,7 +6,8 @@
 #include <vector>
 
 // True when name is a valid 8.3 name as it stands, in any case: 1 to 8 characters, optionally
-// a dot and 1 to 3 more, all of them characters an 8.3 name may hold.
+// a dot and 1 to 3 more, all of them characters an 8.3 name may hold, its base no DOS device
+// name (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9).
 bool FitsShortName(const std::wstring& name);
 
 // The alias of every name of one directory, in the same order; "" where the name fits 8.3 and

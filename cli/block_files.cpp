@@ -5,8 +5,10 @@
 #include <set>
 
 #include "app/texts.h"
+#include "blocks/block_names.h"
 #include "blocks/utf16_text.h"
 #include "disk/wide_path.h"
+#include "fatfs/codepage.h"
 
 namespace {
 constexpr uint8_t kAttrReadOnly = 0x01;
@@ -78,12 +80,18 @@ int ListBlockFolder(FileEngine& engine,
 
         BlockFile file;
         file.shortPath = engine.commandPath();
-        file.widePath = engine.foundLongName();
         const std::string shortName = file.shortPath.substr(file.shortPath.find_last_of('\\') + 1);
-        std::wstring displayName = WideFromUtf16(engine.foundLongName(), kFoundLongNameCapacity);
-        file.name = displayName.substr(displayName.find_last_of(L'\\') + 1);
+        // The name as open writes it; paths below it go on under that name, so that a separator
+        // in a long name cannot shift the levels.
+        const size_t prefix = widePattern.size() - 1;
+        file.name = FoundEntryName(engine, prefix);
+        char16_t wideName[kPathCapacity];
+        file.widePath =
+            widePattern.substr(0, prefix) + std::u16string(wideName, Utf16FromWide(file.name, wideName, kPathCapacity));
         file.path = displayDir.empty() ? file.name : displayDir + L"/" + file.name;
-        file.shortName = WideFromUtf8(shortName);
+        char16_t shortWide[kPathCapacity];
+        file.shortName = WideFromUtf16(
+            shortWide, OemToWide(engine.codePage(), shortName.data(), shortName.size(), shortWide, kPathCapacity));
         file.firstCluster = open.firstCluster;
         FileInfo info{};
         if (engine.fsFileInfo(&info, kInfoRead) == FS_OK) {

@@ -1,6 +1,7 @@
 // The shared steps of slotwise-cli's commands.
 #include "cli/cli_session.h"
 
+#include <algorithm>
 #include <cwctype>
 #include <filesystem>
 
@@ -35,8 +36,8 @@ bool SameDriveName(const std::wstring& a, const std::wstring& b) {
 // A device path with its links resolved (/dev/disk/by-id/usb-... names /dev/sdb).
 std::wstring DevicePath(const std::string& arg) {
     std::error_code error;
-    std::filesystem::path resolved = std::filesystem::canonical(std::filesystem::u8path(arg), error);
-    return WideFromUtf8(error ? arg : resolved.u8string());
+    std::filesystem::path resolved = std::filesystem::canonical(FsPath(WideFromUtf8(arg)), error);
+    return error ? WideFromUtf8(arg) : WideFromFsPath(resolved);
 }
 
 std::wstring Serial(uint32_t block) {
@@ -45,18 +46,37 @@ std::wstring Serial(uint32_t block) {
 }  // namespace
 
 CliSession::CliSession(const TerminalOptions& options)
-    : frontEnd(options), runner(blocks, frontEnd, [this](const DriveRecord& record) {
-          std::unique_ptr<RawDrive> drive = OpenRecordDrive(record);
-          if (!drive) frontEnd.SetOpenFailureText(DriveOpenErrorText(record, LastSystemError()));
+    : frontEnd(options), runner(blocks, frontEnd, [this](const DriveRecord& record, bool forWriting) {
+          // A job starts with its cancel flag cleared: a Ctrl+C that came before still counts.
+          if (Interrupted()) blocks.cancelRequested.store(1);
+          std::unique_ptr<RawDrive> drive = OpenRecordDrive(record, forWriting);
+          if (!drive) frontEnd.SetOpenFailureText(DriveOpenErrorText(record, LastSystemError(), forWriting));
           return drive;
-      }) {}
+      }) {
+    frontEnd.SetBlockImage(sectors.blockImage());
+    SetInterruptTarget(&blocks.cancelRequested);
+}
+
+CliSession::~CliSession() {
+    SetInterruptTarget(nullptr);
+}
 
 void CliSession::LoadCopySettings() {
     SettingsStore store;
     LoadSettings(store, blocks, CurrentDirectory());
 }
 
-int CliSession::ResolveDrive(const std::string& arg, DriveRecord* record) {
+int CliSession::ResolveDrive(const std::string& arg, DriveRecord* record, bool forWriting) {
+    int status = FindDrive(arg, record);
+    if (status != kExitOk || record->imagePath.empty()) return status;
+    if (lock.Take(record->imagePath, forWriting) == DriveLock::kInUse) {
+        frontEnd.PrintMessage(DriveInUseText(WideFromUtf8(arg)));
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+int CliSession::FindDrive(const std::string& arg, DriveRecord* record) {
     std::wstring wide = WideFromUtf8(arg);
     if (IsDevicePathArgument(wide)) wide = DevicePath(arg);
     if (IsDriveLetterArgument(wide) || IsDevicePathArgument(wide)) {
@@ -108,10 +128,19 @@ int CliSession::ListAndSelect(const DriveRecord& drive, const BlockSelection& se
 }
 
 int CliSession::RunJob(int kind, const DriveRecord& drive, int steps) {
+    if (Interrupted()) return kExitFailed;  // the job never began: main says so
     frontEnd.BeginProgress(steps);
     int result = 0;
     bool ran = runner.RunJob(kind, drive, &result);
     frontEnd.ClearProgress();
+    if (Interrupted() && steps > 0) {
+        // What was done, unless the job has said it already.
+        const int started = frontEnd.blocksStarted();
+        std::wstring summary = started >= steps ? L"Ctrl+C came during the last block, which was completed."
+                                                : FormatTextId(kTextJobCancelled, {started, steps});
+        if (frontEnd.lastResult() != summary) frontEnd.PrintResult(summary);
+        return kExitInterrupted;
+    }
     return ran && result == 0 && !frontEnd.failed() ? kExitOk : kExitFailed;
 }
 
@@ -123,13 +152,25 @@ int CliSession::SelectedCount() {
 }
 
 bool CliSession::OpenForReading(const DriveRecord& drive) {
-    std::unique_ptr<RawDrive> raw = OpenRecordDrive(drive);
+    std::unique_ptr<RawDrive> raw = OpenRecordDrive(drive, false);
     if (!raw) {
-        frontEnd.PrintMessage(DriveOpenErrorText(drive, LastSystemError()));
+        frontEnd.PrintMessage(DriveOpenErrorText(drive, LastSystemError(), false));
         return false;
     }
     sectors.AttachDrive(std::move(raw));
     return true;
+}
+
+BlockFacts CliSession::ReadBlockFacts(uint32_t block) {
+    BlockFacts facts;
+    uint8_t* image = sectors.blockImage();
+    std::fill(image, image + kBlockImageSize, 0);
+    sectors.UseDriveMode();
+    sectors.SetBlockIndex(block);
+    sectors.ReadSectors(0, 16, image);
+    sectors.UseImageMode();
+    facts.mounted = blocks.DetectFloppyFormat(&facts.totals, &facts.format) == BLK_OK;
+    return facts;
 }
 
 int ParseBlocksArgument(const std::string& text, BlockSelection* selection) {

@@ -9,5 +9,9 @@ void AddListCommands(CLI::App& app, int* exitCode);        // list, ls
 void AddFormatDriveCommand(CLI::App& app, int* exitCode);  // format-drive
 void AddJobCommands(CLI::App& app, int* exitCode);         // format, open, save, write-image, export-image, backup
 void AddSettingsCommand(CLI::App& app, int* exitCode);     // settings
-void AddFileCommands(CLI::App& app, int* exitCode);         // get, put, rm, mkdir
-void AddFindCommand(CLI::App& app, int* exitCode);          // find
+void AddFileCommands(CLI::App& app, int* exitCode);        // get, put, rm, mkdir
+void AddFindCommand(CLI::App& app, int* exitCode);         // find
+
+// --codepage CP on a command that reads or writes names: the OEM code page of 8.3 names for this
+// run only (0 the system's); *codePage stays -1 when it is not given.
+void AddCodePageOption(CLI::App* command, int32_t* codePage);

@@ -6,6 +6,8 @@
 
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "cli/drive_lock.h"
+#include "cli/json_text.h"
 #include "cli/size_argument.h"
 #include "cli/terminal.h"
 #include "disk/drive_list.h"
@@ -41,7 +43,7 @@ int RunDrives(const DrivesOptions& options) {
                            {"bytes", (static_cast<uint64_t>(drive->lastSector) + 1) * 512},
                            {"line", Utf8FromWide(DriveListLine(*drive))}});
         }
-        WriteOut(WideFromUtf8(out.dump(2)) + L"\n");
+        WriteOut(WideFromUtf8(JsonText(out)) + L"\n");
         return kExitOk;
     }
     for (const DriveRecord* drive : drives)
@@ -68,6 +70,12 @@ int RunCreateImage(const CreateImageOptions& options) {
         return kExitUsage;
     }
     std::wstring path = WideFromUtf8(options.path);
+    // An image replaced while another command works on it would be lost under that command.
+    DriveLock lock;
+    if (options.force && lock.Take(path, true) == DriveLock::kInUse) {
+        WriteErr(DriveInUseText(path) + L"\n");
+        return kExitFailed;
+    }
     PcFile file;
     if (!file.Open(path, options.force ? PcFile::Mode::CreateAlways : PcFile::Mode::CreateNew)) {
         uint32_t code = LastSystemError();

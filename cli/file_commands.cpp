@@ -7,6 +7,7 @@
 #include <set>
 
 #include "app/result_text.h"
+#include "blocks/block_names.h"
 #include "blocks/copy_common.h"
 #include "blocks/local_time.h"
 #include "blocks/placed_name.h"
@@ -32,6 +33,7 @@ struct FileOptions {
     bool recursive = false;
     bool parents = false;
     bool noVerify = false;
+    int32_t codePage = -1;
 };
 
 std::wstring Counted(int count, const wchar_t* thing) {
@@ -93,7 +95,7 @@ BlockFile NewFolder(FileEngine& engine, const BlockFile* parent, const PlacedNam
 
 int RunGet(const FileOptions& options) {
     OneBlock b;
-    int status = b.Open(options.drive, options.block, false);
+    int status = b.Open(options.drive, options.block, false, options.codePage);
     if (status != kExitOk) return status;
     std::vector<BlockFile> found(options.paths.size());
     for (size_t i = 0; i < options.paths.size(); ++i) {
@@ -149,7 +151,7 @@ public:
     bool Put(const std::wstring& pcPath, const PcEntry& entry, const BlockFile* folder, bool folderIsNew) {
         std::vector<BlockFile> entries;
         if (!folderIsNew && !ListFolder(b_, folder, &entries)) return Failed(folder, L"cannot be read");
-        const std::wstring name = PlaceName(entry.name, {}).name;
+        const std::wstring name = FatLongName(entry.name);
         const BlockFile* existing = Named(entries, name);
         // Two sources of one name: the second would replace what the first put.
         if (planning && !planned_.insert(Key(folder) + L"/" + Key(name)).second)
@@ -170,6 +172,13 @@ private:
     uint64_t Clusters(uint64_t bytes) const {
         uint64_t cluster = uint64_t{engine_.volume().sectorsPerCluster} * kSectorSize;
         return (bytes + cluster - 1) / cluster;
+    }
+
+    // A name FAT cannot hold goes in under the name it can, with a warning.
+    void NoteMended(const std::wstring& pcPath, const PlacedName& placed) {
+        if (placed.mended)
+            WriteErr(L"block " + BlockNumberText(b_.block) + L": " + pcPath + L" is put in as \"" + placed.name +
+                     L"\": a FAT name cannot hold its name.\n");
     }
 
     bool Failed(const BlockFile* at, const std::wstring& what) {
@@ -201,7 +210,8 @@ private:
             ++clustersNeeded;
             target.path = (folder && !folder->path.empty() ? folder->path + L"/" : std::wstring()) + entry.name;
         } else {
-            PlacedName placed = PlaceName(entry.name, ShortNames(entries));
+            PlacedName placed = PlaceName(entry.name, ShortNames(entries), engine_.codePage());
+            NoteMended(pcPath, placed);
             SetCreateName(engine_, placed);
             FsStatus status = engine_.fsCreateDir(Child(folder, placed.shortName).c_str());
             if (status != FS_OK) return Refused(pcPath, OneBlock::StatusWords(status) + L".");
@@ -248,7 +258,8 @@ private:
         if (!file.Open(pcPath, PcFile::Mode::Read, true) || !file.Size(&size) || size > kBlockImageSize ||
             !file.ReadAt(0, m_.fileBuffer, static_cast<uint32_t>(size), &done) || done != size)
             return Refused(pcPath, L"cannot be read: " + ResultText(-1));
-        PlacedName placed = PlaceName(entry.name, ShortNames(entries));
+        PlacedName placed = PlaceName(entry.name, ShortNames(entries), engine_.codePage());
+        NoteMended(pcPath, placed);
         SetCreateName(engine_, placed);
         FsStatus status = engine_.fsCreate(Child(folder, placed.shortName).c_str(), 0);
         FileInfo info = SavedEntryInfo(entry);
@@ -270,7 +281,7 @@ private:
 
 int RunPut(const FileOptions& options) {
     OneBlock b;
-    int status = b.Open(options.drive, options.block, true);
+    int status = b.Open(options.drive, options.block, true, options.codePage);
     if (status != kExitOk) return status;
     if (options.noVerify) b.session.blocks.verifyWrites = 0;
     BlockFile target;
@@ -316,7 +327,7 @@ int RunPut(const FileOptions& options) {
 
 int RunRm(const FileOptions& options) {
     OneBlock b;
-    int status = b.Open(options.drive, options.block, true);
+    int status = b.Open(options.drive, options.block, true, options.codePage);
     if (status != kExitOk) return status;
     if (options.noVerify) b.session.blocks.verifyWrites = 0;
     std::vector<BlockFile> found(options.paths.size());
@@ -354,7 +365,7 @@ int RunRm(const FileOptions& options) {
 
 int RunMkdir(const FileOptions& options) {
     OneBlock b;
-    int status = b.Open(options.drive, options.block, true);
+    int status = b.Open(options.drive, options.block, true, options.codePage);
     if (status != kExitOk) return status;
     if (options.noVerify) b.session.blocks.verifyWrites = 0;
     const std::wstring path = WideFromUtf8(options.paths.front());
@@ -370,7 +381,7 @@ int RunMkdir(const FileOptions& options) {
         std::vector<BlockFile> entries;
         if (!ListFolder(b, atRoot ? nullptr : &folder, &entries))
             return b.Fail(Quoted(folder.path) + L" cannot be read. Nothing was made.");
-        if (const BlockFile* existing = Named(entries, levels[i])) {
+        if (const BlockFile* existing = Named(entries, FatLongName(levels[i]))) {
             if (!existing->directory) return b.Fail(Quoted(existing->path) + L" is a file. Nothing was made.");
             if (last && !options.parents) return b.Fail(Quoted(existing->path) + L" is there already.");
             folder = *existing;
@@ -380,7 +391,7 @@ int RunMkdir(const FileOptions& options) {
         if (!last && !options.parents)
             return b.Fail(L"no folder " + Quoted(levels[i]) + L" in " + Quoted(atRoot ? L"" : folder.path) +
                           L"; -p makes it too. Nothing was made.");
-        PlacedName placed = PlaceName(levels[i], ShortNames(entries));
+        PlacedName placed = PlaceName(levels[i], ShortNames(entries), engine.codePage());
         SetCreateName(engine, placed);
         std::string shortPath = (atRoot ? std::string() : folder.shortPath) + "\\" + placed.shortName;
         FsStatus created = engine.fsCreateDir(shortPath.c_str());
@@ -405,6 +416,7 @@ CLI::App* AddFileCommand(CLI::App& app,
     CLI::App* cmd = app.add_subcommand(name, help);
     cmd->add_option("DRIVE", options->drive, kDriveHelp)->required();
     cmd->add_option("BLOCK", options->block, kBlockHelp)->required();
+    AddCodePageOption(cmd, &options->codePage);
     cmd->callback([options, run, exitCode] { *exitCode = run(*options); });
     return cmd;
 }

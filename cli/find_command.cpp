@@ -10,6 +10,7 @@
 #include "cli/block_files.h"
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "cli/json_text.h"
 #include "cli/one_block.h"
 #include "cli/terminal.h"
 #include "disk/wide_path.h"
@@ -20,6 +21,7 @@ struct FindOptions {
     std::string pattern;
     std::string blocks;
     bool json = false;
+    int32_t codePage = -1;
 };
 
 // '*' any run of characters, '?' any one, case aside.
@@ -55,7 +57,9 @@ int RunFind(const FindOptions& options) {
     CliSession session(TerminalOptions{false, false, StdoutIsTerminal()});
     session.LoadCopySettings();
     DriveRecord drive;
-    int status = session.ResolveDrive(options.drive, &drive);
+    session.engine.SetCodePage(
+        static_cast<uint32_t>(options.codePage >= 0 ? options.codePage : session.blocks.codePage));
+    int status = session.ResolveDrive(options.drive, &drive, false);
     if (status != kExitOk) return status;
     if ((status = session.ListAndSelect(drive, selection)) != kExitOk) return status;
     if (!session.OpenForReading(drive)) return kExitFailed;
@@ -100,7 +104,7 @@ int RunFind(const FindOptions& options) {
     }
     session.sectors.UseImageMode();
     session.CloseDrive();
-    WriteOut(options.json ? WideFromUtf8(json.dump(2)) + L"\n" : text);
+    WriteOut(options.json ? WideFromUtf8(JsonText(json)) + L"\n" : text);
     return exit;
 }
 }  // namespace
@@ -116,5 +120,6 @@ void AddFindCommand(CLI::App& app, int* exitCode) {
     cmd->add_option("--blocks", find->blocks, "Only these blocks, such as 3, 0,4,7-9 or all.");
     cmd->add_flag("--json", find->json,
                   "Print a JSON array of {block, path, shortName, directory, size, writeTime, attributes}.");
+    AddCodePageOption(cmd, &find->codePage);
     cmd->callback([find, exitCode] { *exitCode = RunFind(*find); });
 }

@@ -23,6 +23,7 @@ struct FormatDriveOptions {
     unsigned blocks = 0;
     FormatChoice choice;
     bool yes = false;
+    bool noVerify = false;
 };
 
 // The format dialog's part, on a terminal.
@@ -34,9 +35,9 @@ public:
     uint32_t blocksDone() const { return done_; }
 
     bool OpenDrive() override {
-        std::unique_ptr<RawDrive> raw = OpenRecordDrive(drive_);
+        std::unique_ptr<RawDrive> raw = OpenRecordDrive(drive_, true);
         if (!raw) {
-            session_.frontEnd.SetOpenFailureText(DriveOpenErrorText(drive_, LastSystemError()));
+            session_.frontEnd.SetOpenFailureText(DriveOpenErrorText(drive_, LastSystemError(), true));
             return false;
         }
         session_.sectors.AttachDrive(std::move(raw));
@@ -46,7 +47,8 @@ public:
     uint32_t LastSector() override { return drive_.lastSector; }
 
     void BeginProgress(uint32_t total) override {
-        InstallInterruptHandler(&session_.blocks.cancelRequested);
+        // The worker clears the cancel flag as it starts: a Ctrl+C that came before still counts.
+        if (Interrupted()) session_.blocks.cancelRequested.store(1);
         session_.frontEnd.DrawProgress(0, static_cast<int>(total), FormatProgressTitle(title_, 0, total));
     }
     void ShowProgress(uint32_t done, uint32_t total) override {
@@ -55,10 +57,7 @@ public:
                                                                         : FormatProgressTitle(title_, done, total);
         session_.frontEnd.DrawProgress(static_cast<int>(done), static_cast<int>(total), text);
     }
-    void EndProgress() override {
-        RemoveInterruptHandler();
-        session_.frontEnd.ClearProgress();
-    }
+    void EndProgress() override { session_.frontEnd.ClearProgress(); }
 
     void SetIgnoreDeviceChanges(bool) override {}
     void RestartDevice() override { RereadPartitionTable(drive_); }
@@ -81,8 +80,9 @@ private:
 int RunFormatDrive(const FormatDriveOptions& options) {
     bool interactive = StdinIsTerminal();
     CliSession session(TerminalOptions{options.yes, interactive, StdoutIsTerminal()});
+    session.blocks.verifyWrites = options.noVerify ? 0 : 1;
     DriveRecord drive;
-    int status = session.ResolveDrive(options.drive, &drive);
+    int status = session.ResolveDrive(options.drive, &drive, true);
     if (status != kExitOk) return status;
 
     uint32_t most = MaxFormatBlocks(drive.lastSector);
@@ -108,11 +108,11 @@ int RunFormatDrive(const FormatDriveOptions& options) {
     int result =
         worker.Run(host, options.blocks, parameters, [&](const BlockFailure& f) { session.frontEnd.ShowBlockFailure(f); });
     if (result != 0) return kExitFailed;
-    if (host.blocksDone() < options.blocks) {
+    if (Interrupted()) {
         session.frontEnd.PrintMessage(
             FormatText(L"Cancelled: the drive now holds %d of the %d blocks.",
                        {static_cast<int>(host.blocksDone()), static_cast<int>(options.blocks)}));
-        return kExitFailed;
+        return kExitInterrupted;
     }
     return kExitOk;
 }
@@ -129,5 +129,7 @@ void AddFormatDriveCommand(CLI::App& app, int* exitCode) {
         ->required();
     options->choice.AddOptions(cmd);
     cmd->add_flag("--yes", options->yes, "Format without asking; needed when there is no terminal to ask on.");
+    cmd->add_flag("--no-verify", options->noVerify,
+                  "Do not read back and compare what is written (faster; a failing drive may then go unnoticed).");
     cmd->callback([options, exitCode] { *exitCode = RunFormatDrive(*options); });
 }

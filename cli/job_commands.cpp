@@ -1,5 +1,6 @@
 // The commands that run a job over selected blocks: format, open, save, write-image,
 // export-image and backup.
+#include <cwchar>
 #include <filesystem>
 #include <memory>
 
@@ -26,18 +27,27 @@ struct JobOptions {
     bool yes = false;
     bool dryRun = false;
     bool json = false;
+    int32_t codePage = -1;
+    bool noVerify = false;
 };
+
+constexpr char kNoVerifyHelp[] =
+    "Do not read back and compare what is written (faster; a failing drive may then go unnoticed).";
 
 // ROOT made whole, so that it means the same to every step below it.
 std::wstring AbsolutePath(const std::string& path) {
     std::error_code error;
-    std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::u8path(path), error);
-    return WideFromUtf8(error ? path : absolute.u8string());
+    std::filesystem::path absolute = std::filesystem::absolute(FsPath(WideFromUtf8(path)), error);
+    return error ? WideFromUtf8(path) : WideFromFsPath(absolute);
 }
 
 // Everything a job command does before its job: the session, the drive, its listed blocks and
-// the rows BLOCKS selects. Returns kExitOk with the session ready.
-int Prepare(const JobOptions& options, bool selectBlocks, std::unique_ptr<CliSession>* session, DriveRecord* drive) {
+// the rows BLOCKS selects; the drive is locked for writing when the job writes. Returns kExitOk with the session ready.
+int Prepare(const JobOptions& options,
+            bool selectBlocks,
+            bool writes,
+            std::unique_ptr<CliSession>* session,
+            DriveRecord* drive) {
     BlockSelection selection;
     if (selectBlocks) {
         int status = ParseBlocksArgument(options.blocks, &selection);
@@ -48,19 +58,36 @@ int Prepare(const JobOptions& options, bool selectBlocks, std::unique_ptr<CliSes
     *session = std::make_unique<CliSession>(TerminalOptions{options.yes, StdinIsTerminal(), StdoutIsTerminal()});
     CliSession& s = **session;
     s.LoadCopySettings();
+    if (options.codePage >= 0) s.blocks.codePage = options.codePage;
+    s.blocks.verifyWrites = options.noVerify ? 0 : 1;
     // A terminal has no file browser to open: the directory a job filled is printed instead.
     s.blocks.readOpenDirBit = 1;
     if (!options.dir.empty()) s.runner.SetDirectoryRoot(AbsolutePath(options.dir));
-    int status = s.ResolveDrive(options.drive, drive);
+    int status = s.ResolveDrive(options.drive, drive, writes);
     if (status != kExitOk) return status;
     return s.ListAndSelect(*drive, selection);
+}
+
+// The selected blocks' numbers, "001, 006", those that `pick` keeps only.
+template <typename Pick>
+std::wstring SelectedBlocks(CliSession& session, Pick pick) {
+    std::wstring list;
+    for (const auto& row : session.frontEnd.rows()) {
+        uint32_t block = static_cast<uint32_t>(std::wcstoul(row.cells[0].c_str(), nullptr, 10));
+        if (row.selected && pick(block)) list += (list.empty() ? L"" : L", ") + row.cells[0];
+    }
+    return list;
 }
 
 int RunFormat(const JobOptions& options) {
     std::unique_ptr<CliSession> session;
     DriveRecord drive;
-    int status = Prepare(options, true, &session, &drive);
+    int status = Prepare(options, true, true, &session, &drive);
     if (status != kExitOk) return status;
+    std::wstring blocks = SelectedBlocks(*session, [](uint32_t) { return true; });
+    if (!session->frontEnd.AskYesNo(L"Formatting deletes all the data in floppy disk blocks " + blocks +
+                                    L". Format them?"))
+        return kExitFailed;
     options.choice.FillParameters(&session->runner.parameters);
     return session->RunJob(JOB_FORMAT, drive, session->SelectedCount());
 }
@@ -68,7 +95,7 @@ int RunFormat(const JobOptions& options) {
 int RunOpen(const JobOptions& options) {
     std::unique_ptr<CliSession> session;
     DriveRecord drive;
-    int status = Prepare(options, true, &session, &drive);
+    int status = Prepare(options, true, false, &session, &drive);
     if (status != kExitOk) return status;
     // For this run only; the stored settings stay as they are.
     if (!options.exist.empty()) session->blocks.fileExistMode = options.exist == "rename" ? 1 : 0;
@@ -80,7 +107,7 @@ int RunOpen(const JobOptions& options) {
 int RunSave(const JobOptions& options) {
     std::unique_ptr<CliSession> session;
     DriveRecord drive;
-    int status = Prepare(options, true, &session, &drive);
+    int status = Prepare(options, true, !options.dryRun, &session, &drive);
     if (status != kExitOk) return status;
     if (options.dryRun)
         return PreviewSave(*session, drive, options.dir.empty() ? std::wstring() : AbsolutePath(options.dir),
@@ -91,8 +118,18 @@ int RunSave(const JobOptions& options) {
 int RunWriteImage(const JobOptions& options) {
     std::unique_ptr<CliSession> session;
     DriveRecord drive;
-    int status = Prepare(options, true, &session, &drive);
+    int status = Prepare(options, true, true, &session, &drive);
     if (status != kExitOk) return status;
+    // Blocks that hold files, or data that is no FAT12 volume, are replaced only when the user says so.
+    if (!session->OpenForReading(drive)) return kExitFailed;
+    std::wstring full = SelectedBlocks(*session, [&](uint32_t block) {
+        BlockFacts facts = session->ReadBlockFacts(block);
+        return !facts.mounted || facts.totals.freeSectors < facts.totals.totalSectors;
+    });
+    session->CloseDrive();
+    if (!full.empty() && !session->frontEnd.AskYesNo(L"Floppy disk blocks " + full +
+                                                     L" hold data that writing the image replaces. Write it?"))
+        return kExitFailed;
     session->runner.parameters.imagePath = WideFromUtf8(options.image);
     return session->RunJob(JOB_WRITE_IMAGE, drive, session->SelectedCount());
 }
@@ -107,7 +144,7 @@ int RunExportImage(const JobOptions& options) {
     }
     std::unique_ptr<CliSession> session;
     DriveRecord drive;
-    status = Prepare(options, true, &session, &drive);
+    status = Prepare(options, true, false, &session, &drive);
     if (status != kExitOk) return status;
     session->runner.parameters.imagePath = WideFromUtf8(options.image);
     return session->RunJob(JOB_EXPORT_IMAGE, drive, 1);
@@ -116,7 +153,7 @@ int RunExportImage(const JobOptions& options) {
 int RunBackup(const JobOptions& options) {
     std::unique_ptr<CliSession> session;
     DriveRecord drive;
-    int status = Prepare(options, false, &session, &drive);
+    int status = Prepare(options, false, false, &session, &drive);
     if (status != kExitOk) return status;
     return session->RunJob(JOB_BACKUP, drive, session->frontEnd.RowCount());
 }
@@ -140,6 +177,8 @@ void AddJobCommands(CLI::App& app, int* exitCode) {
     cmd->add_option("DRIVE", format->drive, kDriveHelp)->required();
     cmd->add_option("BLOCKS", format->blocks, kBlocksHelp)->required();
     format->choice.AddOptions(cmd);
+    cmd->add_flag("--yes", format->yes, "Format without asking; needed when there is no terminal to ask on.");
+    cmd->add_flag("--no-verify", format->noVerify, kNoVerifyHelp);
 
     auto open = std::make_shared<JobOptions>();
     cmd = AddJobCommand(app, "open",
@@ -154,6 +193,7 @@ void AddJobCommands(CLI::App& app, int* exitCode) {
     open->clear = cmd->add_flag("--clear", "Empty each block's folder first (this run only).");
     open->noClear = cmd->add_flag("--no-clear", "Keep what each block's folder holds (this run only).");
     open->clear->excludes(open->noClear);
+    AddCodePageOption(cmd, &open->codePage);
 
     auto save = std::make_shared<JobOptions>();
     cmd = AddJobCommand(app, "save",
@@ -166,11 +206,13 @@ void AddJobCommands(CLI::App& app, int* exitCode) {
     cmd->add_flag("--yes", save->yes,
                   "When a folder does not fit its block, go on with the next block without asking.");
     CLI::Option* dryRun = cmd->add_flag("--dry-run", save->dryRun,
-                  "Write nothing: print what save would add, replace and remove in each block.");
+                                        "Write nothing: print what save would add, replace and remove in each block.");
     cmd->add_flag("--json", save->json,
                   "With --dry-run: print a JSON array of {block, folder, add, replace, remove, "
                   "unchanged, fits}.")
         ->needs(dryRun);
+    AddCodePageOption(cmd, &save->codePage);
+    cmd->add_flag("--no-verify", save->noVerify, kNoVerifyHelp);
 
     auto write = std::make_shared<JobOptions>();
     cmd = AddJobCommand(app, "write-image", "Write a floppy image file into the selected blocks.", write, RunWriteImage,
@@ -178,7 +220,10 @@ void AddJobCommands(CLI::App& app, int* exitCode) {
     cmd->add_option("DRIVE", write->drive, kDriveHelp)->required();
     cmd->add_option("IMAGE", write->image, "The image file (at most 1.5M).")->required();
     cmd->add_option("BLOCKS", write->blocks, kBlocksHelp)->required();
-    cmd->add_flag("--yes", write->yes, "Write an image that holds no FAT12 volume without asking.");
+    cmd->add_flag("--yes", write->yes,
+                  "Write without asking over blocks that hold data, and write an image that holds no FAT12 "
+                  "volume; needed when there is no terminal to ask on.");
+    cmd->add_flag("--no-verify", write->noVerify, kNoVerifyHelp);
 
     auto exportImage = std::make_shared<JobOptions>();
     cmd = AddJobCommand(app, "export-image", "Save one block as a floppy image file.", exportImage, RunExportImage,
@@ -194,4 +239,5 @@ void AddJobCommands(CLI::App& app, int* exitCode) {
                         backup, RunBackup, exitCode);
     cmd->add_option("DRIVE", backup->drive, kDriveHelp)->required();
     cmd->add_option("--dir", backup->dir, "ROOT of the backup.");
+    AddCodePageOption(cmd, &backup->codePage);
 }

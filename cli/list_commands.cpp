@@ -10,6 +10,7 @@
 #include "cli/block_files.h"
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "cli/json_text.h"
 #include "cli/one_block.h"
 #include "cli/terminal.h"
 #include "disk/wide_path.h"
@@ -19,26 +20,6 @@ struct ListOptions {
     std::string drive;
     bool json = false;
 };
-
-// What the list's texts leave out: the format and the sector counts of each block.
-struct BlockFacts {
-    bool mounted = false;
-    FloppyFormat format = FormatOther;
-    DiskInfo totals{};
-};
-
-// Read as the list reads a block: its first 16 sectors (boot sector and first FAT) only.
-BlockFacts ReadBlockFacts(CliSession& session, uint32_t block) {
-    BlockFacts facts;
-    uint8_t* image = session.sectors.blockImage();
-    std::fill(image, image + kBlockImageSize, 0);
-    session.sectors.UseDriveMode();
-    session.sectors.SetBlockIndex(block);
-    session.sectors.ReadSectors(0, 16, image);
-    session.sectors.UseImageMode();
-    facts.mounted = session.blocks.DetectFloppyFormat(&facts.totals, &facts.format) == BLK_OK;
-    return facts;
-}
 
 nlohmann::json TextOrNull(const std::wstring& text) {
     if (text.empty() || text == TextById(kTextNotAvailable)) return nullptr;
@@ -63,7 +44,7 @@ int RunList(const ListOptions& options) {
     CliSession session(TerminalOptions{false, false, StdoutIsTerminal()});
     session.LoadCopySettings();
     DriveRecord drive;
-    int status = session.ResolveDrive(options.drive, &drive);
+    int status = session.ResolveDrive(options.drive, &drive, false);
     if (status != kExitOk) return status;
     status = session.ListBlocks(drive);
     if (status != kExitOk) return status;
@@ -75,7 +56,7 @@ int RunList(const ListOptions& options) {
         for (const auto& row : rows) {
             int block = 0;
             std::swscanf(row.cells[0].c_str(), L"%d", &block);
-            BlockFacts facts = ReadBlockFacts(session, static_cast<uint32_t>(block));
+            BlockFacts facts = session.ReadBlockFacts(static_cast<uint32_t>(block));
             nlohmann::json entry = {{"block", block},
                                     {"capacity", TextOrNull(row.cells[1])},
                                     {"used", TextOrNull(row.cells[2])},
@@ -90,7 +71,7 @@ int RunList(const ListOptions& options) {
             out.push_back(entry);
         }
         session.CloseDrive();
-        WriteOut(WideFromUtf8(out.dump(2)) + L"\n");
+        WriteOut(WideFromUtf8(JsonText(out)) + L"\n");
         return kExitOk;
     }
 
@@ -127,11 +108,12 @@ struct LsOptions {
     std::string block;
     std::string path;
     bool json = false;
+    int32_t codePage = -1;
 };
 
 int RunLs(const LsOptions& options) {
     OneBlock b;
-    int status = b.Open(options.drive, options.block, false);
+    int status = b.Open(options.drive, options.block, false, options.codePage);
     if (status != kExitOk) return status;
     FileEngine& engine = b.session.engine;
     std::vector<BlockFile> files;
@@ -162,7 +144,7 @@ int RunLs(const LsOptions& options) {
                            {"writeTime", Utf8FromWide(FatTimeText(file.writeDate, file.writeTime, L'T'))},
                            {"attributes", Utf8FromWide(letters)}});
         }
-        WriteOut(WideFromUtf8(out.dump(2)) + L"\n");
+        WriteOut(WideFromUtf8(JsonText(out)) + L"\n");
     } else {
         std::wstring out;
         uint64_t bytes = 0;
@@ -206,5 +188,6 @@ void AddListCommands(CLI::App& app, int* exitCode) {
     cmd->add_option("PATH", ls->path, "A folder (or file) inside the block, by long or 8.3 names.");
     cmd->add_flag("--json", ls->json,
                   "Print a JSON array of {block, path, shortName, directory, size, writeTime, attributes}.");
+    AddCodePageOption(cmd, &ls->codePage);
     cmd->callback([ls, exitCode] { *exitCode = RunLs(*ls); });
 }

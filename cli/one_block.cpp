@@ -4,6 +4,8 @@
 #include "app/result_text.h"
 #include "app/texts.h"
 #include "cli/terminal.h"
+#include "disk/record_drive.h"
+#include "disk/system_error.h"
 
 OneBlock::OneBlock() : session(TerminalOptions{false, false, StdoutIsTerminal()}) {}
 
@@ -43,17 +45,21 @@ std::wstring OneBlock::StatusWords(int status) {
     }
 }
 
-int OneBlock::Open(const std::string& driveArg, const std::string& blockArg, bool forWriting) {
+int OneBlock::Open(const std::string& driveArg, const std::string& blockArg, bool forWriting, int32_t codePage) {
     int status = ParseOneBlock(blockArg, &block);
     if (status != kExitOk) return status;
     session.LoadCopySettings();
-    if ((status = session.ResolveDrive(driveArg, &drive)) != kExitOk) return status;
+    session.engine.SetCodePage(static_cast<uint32_t>(codePage >= 0 ? codePage : session.blocks.codePage));
+    if ((status = session.ResolveDrive(driveArg, &drive, forWriting)) != kExitOk) return status;
     BlockSelection selection;
     selection.blocks.insert(block);
     if ((status = session.ListAndSelect(drive, selection)) != kExitOk) return status;
-    // Drives open for reading and writing alike; forWriting names what the command needs.
-    (void)forWriting;
-    if (!session.OpenForReading(drive)) return kExitFailed;
+    std::unique_ptr<RawDrive> raw = OpenRecordDrive(drive, forWriting);
+    if (!raw) {
+        session.frontEnd.PrintMessage(DriveOpenErrorText(drive, LastSystemError(), forWriting));
+        return kExitFailed;
+    }
+    session.sectors.AttachDrive(std::move(raw));
     int result = edit.Load(block);
     if (result != BLK_OK) return Fail(StatusWords(result) + L".");
     return kExitOk;

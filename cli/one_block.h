@@ -16,9 +16,10 @@ public:
     BlockEdit edit{session.blocks};
     DriveRecord drive;
 
-    // Finds the drive, checks that the block is on it, opens the drive (for writing when the
-    // command changes the block) and loads the block. An exit status, the reason printed.
-    int Open(const std::string& driveArg, const std::string& blockArg, bool forWriting);
+    // Finds and locks the drive, checks that the block is on it, opens the drive (for writing
+    // when the command changes the block) and loads the block, its 8.3 names read in codePage
+    // (-1: the setting's). An exit status, the reason printed.
+    int Open(const std::string& driveArg, const std::string& blockArg, bool forWriting, int32_t codePage = -1);
 
     // "block 004: text" on stderr; returns kExitFailed.
     int Fail(const std::wstring& text);

@@ -11,8 +11,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include "blocks/block_names.h"
 #include "blocks/copy_common.h"
 #include "cli/block_files.h"
+#include "cli/json_text.h"
 #include "cli/one_block.h"
 #include "cli/terminal.h"
 #include "disk/wide_path.h"
@@ -42,7 +44,8 @@ void ReadPcTree(PcFileSystem& pc, const std::wstring& dir, const std::wstring& s
     for (const PcEntry& entry : entries) {
         if (entry.special || (entry.IsDirectory() && entry.name[0] == L'.')) continue;
         Side side;
-        side.path = shown.empty() ? entry.name : shown + L"/" + entry.name;
+        const std::wstring name = FatLongName(entry.name);  // as save names it on the block
+        side.path = shown.empty() ? name : shown + L"/" + name;
         side.directory = entry.IsDirectory();
         side.size = entry.size;
         side.write = PcFileSystem::DosFromPcTime(entry.writeTime);
@@ -69,6 +72,7 @@ bool SameBytes(CliSession& s, const Side& pcFile, const Side& blockFile) {
 
 int PreviewSave(CliSession& s, const DriveRecord& drive, const std::wstring& rootOverride, bool json) {
     if (!s.OpenForReading(drive)) return kExitFailed;
+    s.engine.SetCodePage(static_cast<uint32_t>(s.blocks.codePage));
     JobDirectories dirs(NativeDirectoryStyle(), drive, rootOverride);
     const std::wstring root = dirs.UploadRoot(s.blocks.savePath);
     nlohmann::json out = nlohmann::json::array();
@@ -176,6 +180,6 @@ int PreviewSave(CliSession& s, const DriveRecord& drive, const std::wstring& roo
     }
     s.sectors.UseImageMode();
     s.CloseDrive();
-    WriteOut(json ? WideFromUtf8(out.dump(2)) + L"\n" : text);
+    WriteOut(json ? WideFromUtf8(JsonText(out)) + L"\n" : text);
     return exit;
 }

@@ -16,12 +16,18 @@ int TerminalColumns();
 void WriteOut(const std::wstring& text);
 void WriteErr(const std::wstring& text);
 
-// One line from standard input without its line break; false at end of input.
+// One line from standard input without its line break; false at end of input or when Ctrl+C
+// was pressed before the line was complete.
 bool ReadAnswerLine(std::string* line);
 
-// Ctrl+C stores 1 in *flag; a second Ctrl+C ends the program as usual.
-void InstallInterruptHandler(std::atomic<int32_t>* flag);
-void RemoveInterruptHandler();
+// From this call to the end of the run Ctrl+C is caught: the first one is remembered and stored
+// as 1 in the target flag, which asks the work under way to stop after the block in progress,
+// and ends a question being asked; a second one ends the program as usual.
+void CatchInterrupts();
+// The flag the first Ctrl+C is stored in (a block manager's cancel flag); null for none.
+void SetInterruptTarget(std::atomic<int32_t>* flag);
+// Whether Ctrl+C was pressed since CatchInterrupts.
+bool Interrupted();
 
 // The program's arguments, program name first, as UTF-8 (on Windows from the wide command
 // line, so that any path survives).

@@ -5,6 +5,7 @@
 
 #include "app/result_text.h"
 #include "app/texts.h"
+#include "cli/failure_line.h"
 #include "cli/terminal.h"
 
 namespace {
@@ -92,6 +93,7 @@ void TerminalFrontEnd::ClearProgress() {
 }
 
 void TerminalFrontEnd::PrintResult(const std::wstring& line) {
+    lastResult_ = line;
     ClearProgress();
     WriteOut(line + L"\n");
 }
@@ -106,8 +108,8 @@ void TerminalFrontEnd::SetStatusText(const std::wstring& text) {
         ClearProgress();
         return;
     }
+    if (progressDone_ < progressSteps_) ++progressDone_;
     if (progressSteps_ > 1) {
-        if (progressDone_ < progressSteps_) ++progressDone_;
         // The bar counts the blocks finished before the one the text announces.
         DrawProgress(progressDone_ - 1, progressSteps_, text);
     } else {
@@ -190,6 +192,13 @@ void TerminalFrontEnd::ShowSystemError(const std::wstring& firstLine) {
     failed_ = true;
     PrintMessage(firstLine);
     PrintMessage(ResultText(-1));
+}
+
+void TerminalFrontEnd::ShowBlockFailure(const BlockFailure& failure) {
+    failed_ = true;
+    // The boot sector's root entry count (offset 17, little-endian).
+    uint32_t rootEntries = blockImage_ ? blockImage_[17] | blockImage_[18] << 8 : 0;
+    PrintMessage(BlockFailureLine(failure, rootEntries));
 }
 
 void TerminalFrontEnd::StartExplorer(const std::wstring& directory) {

@@ -3,6 +3,7 @@
 // answered by --yes. Without a terminal it shows nothing but results.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,8 @@ public:
     // The next `steps` progress texts are steps of one piece of work, drawn with a bar when
     // there is more than one; 0 draws the texts alone.
     void BeginProgress(int steps);
+    // How many of those steps have begun.
+    int blocksStarted() const { return progressDone_; }
     // Draws a progress line: the bar for done of total (when total > 1) and the text.
     void DrawProgress(int done, int total, const std::wstring& text);
     // Removes the progress line.
@@ -43,6 +46,8 @@ public:
     bool failed() const { return failed_; }
     void ResetOutcome() { failed_ = false; }
 
+    // The last line PrintResult printed.
+    const std::wstring& lastResult() const { return lastResult_; }
     // Prints one result line on stdout, or a message line on stderr, clear of the progress line.
     void PrintResult(const std::wstring& line);
     void PrintMessage(const std::wstring& line);
@@ -65,6 +70,11 @@ public:
     void FocusBlockList() override {}
     void ShowResultMessage(int code) override;
     void ShowSystemError(const std::wstring& firstLine) override;
+    // One line naming the block, the PC path, the cause and the block's state.
+    void ShowBlockFailure(const BlockFailure& failure) override;
+    // The block image the failing operation worked on, whose boot sector tells the size of a
+    // root directory that is full.
+    void SetBlockImage(const uint8_t* image) { blockImage_ = image; }
     int AskSaveRetry(const std::wstring& text) override;
     void StartExplorer(const std::wstring& directory) override;
 
@@ -79,4 +89,6 @@ private:
     size_t drawnLength_ = 0;
     std::wstring openFailureText_;
     bool failed_ = false;
+    std::wstring lastResult_;
+    const uint8_t* blockImage_ = nullptr;
 };

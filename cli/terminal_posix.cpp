@@ -1,20 +1,25 @@
 // The console on Linux: isatty, TIOCGWINSZ, SIGINT, and UTF-8 everywhere.
 #include "cli/terminal.h"
 
+#include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
 
 #include "disk/wide_path.h"
 
 namespace {
-std::atomic<int32_t>* interruptFlag = nullptr;
+std::atomic<std::atomic<int32_t>*> interruptTarget{nullptr};
+std::atomic<int32_t> interrupted{0};
 
 void OnInterrupt(int) {
-    if (interruptFlag) interruptFlag->store(1);
+    interrupted.store(1);
+    std::atomic<int32_t>* target = interruptTarget.load();
+    if (target) target->store(1);
 }
 
 void WriteAll(FILE* stream, const std::wstring& text) {
@@ -47,13 +52,23 @@ void WriteErr(const std::wstring& text) {
 }
 
 bool ReadAnswerLine(std::string* line) {
-    if (!std::getline(std::cin, *line)) return false;
+    // Ctrl+C is let in only while waiting in ppoll, so that it cannot come between the check
+    // and the wait and leave the question waiting for a line nobody types.
+    sigset_t interrupt, before;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
+    sigprocmask(SIG_BLOCK, &interrupt, &before);
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    int ready = -1;
+    while (!Interrupted() && (ready = ppoll(&input, 1, nullptr, &before)) < 0 && errno == EINTR) {
+    }
+    sigprocmask(SIG_SETMASK, &before, nullptr);
+    if (Interrupted() || ready <= 0 || !std::getline(std::cin, *line)) return false;
     if (!line->empty() && line->back() == '\r') line->pop_back();
     return true;
 }
 
-void InstallInterruptHandler(std::atomic<int32_t>* flag) {
-    interruptFlag = flag;
+void CatchInterrupts() {
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
@@ -63,9 +78,12 @@ void InstallInterruptHandler(std::atomic<int32_t>* flag) {
     sigaction(SIGINT, &action, nullptr);
 }
 
-void RemoveInterruptHandler() {
-    signal(SIGINT, SIG_DFL);
-    interruptFlag = nullptr;
+void SetInterruptTarget(std::atomic<int32_t>* flag) {
+    interruptTarget.store(flag);
+}
+
+bool Interrupted() {
+    return interrupted.load() != 0;
 }
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv) {

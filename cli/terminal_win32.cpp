@@ -12,14 +12,15 @@
 #include "disk/wide_path.h"
 
 namespace {
-std::atomic<int32_t>* interruptFlag = nullptr;
+std::atomic<std::atomic<int32_t>*> interruptTarget{nullptr};
 std::atomic<int> interruptCount{0};
 
 BOOL WINAPI OnConsoleControl(DWORD type) {
     if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT) return FALSE;
     // The first one asks for a cancel; a second one ends the program as usual.
-    if (interruptFlag == nullptr || interruptCount.fetch_add(1) > 0) return FALSE;
-    interruptFlag->store(1);
+    if (interruptCount.fetch_add(1) > 0) return FALSE;
+    std::atomic<int32_t>* target = interruptTarget.load();
+    if (target) target->store(1);
     return TRUE;
 }
 
@@ -67,20 +68,21 @@ void WriteErr(const std::wstring& text) {
 }
 
 bool ReadAnswerLine(std::string* line) {
-    if (!std::getline(std::cin, *line)) return false;
+    if (Interrupted() || !std::getline(std::cin, *line) || Interrupted()) return false;
     if (!line->empty() && line->back() == '\r') line->pop_back();
     return true;
 }
 
-void InstallInterruptHandler(std::atomic<int32_t>* flag) {
-    interruptFlag = flag;
-    interruptCount.store(0);
+void CatchInterrupts() {
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
-void RemoveInterruptHandler() {
-    SetConsoleCtrlHandler(OnConsoleControl, FALSE);
-    interruptFlag = nullptr;
+void SetInterruptTarget(std::atomic<int32_t>* flag) {
+    interruptTarget.store(flag);
+}
+
+bool Interrupted() {
+    return interruptCount.load() != 0;
 }
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv) {

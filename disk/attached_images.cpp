@@ -8,6 +8,7 @@
 #include "disk/image_drive.h"
 #include "disk/sector_access.h"
 #include "disk/system_error.h"
+#include "disk/wide_path.h"
 
 namespace fs = std::filesystem;
 
@@ -21,8 +22,8 @@ wchar_t DriveLetterOf(const std::wstring& name) {
 }
 
 std::wstring FileNameOf(const fs::path& path) {
-    std::wstring name = path.filename().wstring();
-    return name.empty() ? path.wstring() : name;
+    std::wstring name = WideFromFsPath(path.filename());
+    return name.empty() ? WideFromFsPath(path) : name;
 }
 
 }  // namespace
@@ -32,12 +33,12 @@ int AttachedImages::Attach(const std::wstring& path,
                            DriveRecord* record,
                            const std::wstring& lettersInUse) {
     std::error_code ec;
-    fs::path absolute = fs::absolute(fs::path(path), ec);
-    if (ec) absolute = fs::path(path);
+    fs::path absolute = fs::absolute(FsPath(path), ec);
+    if (ec) absolute = FsPath(path);
 
     uint64_t size = 0;
     {
-        std::unique_ptr<ImageDrive> image = ImageDrive::Open(absolute.wstring());
+        std::unique_ptr<ImageDrive> image = ImageDrive::Open(WideFromFsPath(absolute), false);
         if (!image) return ATTACH_WIN_ERROR;
         size = image->SizeBytes();
     }
@@ -49,7 +50,7 @@ int AttachedImages::Attach(const std::wstring& path,
     const uint32_t lastSector = sectors - 1 > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(sectors - 1);
     for (const DriveRecord& other : records_) {
         // Only a file of the same size can be the same file; asking the file system is slow.
-        if (other.lastSector == lastSector && fs::equivalent(absolute, fs::path(other.imagePath), ec)) {
+        if (other.lastSector == lastSector && fs::equivalent(absolute, FsPath(other.imagePath), ec)) {
             return ATTACH_DUPLICATE;
         }
     }
@@ -89,7 +90,7 @@ int AttachedImages::Attach(const std::wstring& path,
     added.lastSector = lastSector;
     added.driveName = std::wstring(1, letter) + L":";
     added.deviceName = L"Image " + FileNameOf(absolute);
-    added.imagePath = absolute.wstring();
+    added.imagePath = WideFromFsPath(absolute);
     records_.push_back(added);
     if (record) *record = added;
     return ATTACH_OK;

@@ -1,8 +1,8 @@
 #include "disk/image_drive.h"
 
-std::unique_ptr<ImageDrive> ImageDrive::Open(const std::wstring& path, bool exclusive) {
+std::unique_ptr<ImageDrive> ImageDrive::Open(const std::wstring& path, bool forWriting, bool exclusive) {
     std::unique_ptr<ImageDrive> drive(new ImageDrive());
-    if (!drive->file_.Open(path, PcFile::Mode::ReadWrite, exclusive)) return nullptr;
+    if (!drive->file_.Open(path, forWriting ? PcFile::Mode::ReadWrite : PcFile::Mode::Read, exclusive)) return nullptr;
     return drive;
 }
 
@@ -11,10 +11,15 @@ bool ImageDrive::ReadAt(uint64_t offset, void* buffer, uint32_t bytes, uint32_t*
 }
 
 bool ImageDrive::WriteAt(uint64_t offset, const void* buffer, uint32_t bytes, uint32_t* done) {
+    written_ = true;
     return file_.WriteAt(offset, buffer, bytes, done);
 }
 
-bool ImageDrive::Flush() { return file_.Flush(); }
+bool ImageDrive::Flush() {
+    if (!written_) return true;
+    written_ = false;
+    return file_.Flush();
+}
 
 bool ImageDrive::SyncForReadBack(uint64_t offset, uint64_t bytes) { return file_.SyncAndDropCache(offset, bytes); }
 

@@ -6,17 +6,18 @@
 #include "disk/attached_images.h"
 #include "disk/image_drive.h"
 #include "disk/system_error.h"
+#include "disk/wide_path.h"
 
-std::unique_ptr<RawDrive> OpenRecordDrive(const DriveRecord& record) {
+std::unique_ptr<RawDrive> OpenRecordDrive(const DriveRecord& record, bool forWriting) {
     if (record.imagePath.empty()) return OpenUsbDrive(record);
     // A block device is held exclusively even when attached as an image, so that a mounted
     // file system cannot change under the blocks.
     std::error_code ec;
-    const bool device = !IsImageRecord(record) || std::filesystem::is_block_file(record.imagePath, ec);
-    return ImageDrive::Open(record.imagePath, device);
+    const bool device = !IsImageRecord(record) || std::filesystem::is_block_file(FsPath(record.imagePath), ec);
+    return ImageDrive::Open(record.imagePath, forWriting, device);
 }
 
-std::wstring DriveOpenErrorText(const DriveRecord& record, uint32_t code) {
+std::wstring DriveOpenErrorText(const DriveRecord& record, uint32_t code, bool forWriting) {
     const bool image = IsImageRecord(record);
     const std::wstring& name = image ? record.imagePath : record.driveName;
     if (IsDriveInUseError(code)) {
@@ -25,5 +26,9 @@ std::wstring DriveOpenErrorText(const DriveRecord& record, uint32_t code) {
     }
     std::wstring reason = SystemErrorText(code);
     if (reason.empty()) reason = L"error " + std::to_wstring(code);
+    if (forWriting && IsReadOnlyError(code)) {
+        return (image ? L"The image " : L"The drive ") + name + L" is read-only (" + reason +
+               L"): its blocks can be listed, opened and exported, but not changed";
+    }
     return (image ? L"Cannot open the image " : L"Cannot open the drive ") + name + L": " + reason;
 }

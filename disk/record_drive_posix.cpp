@@ -42,3 +42,7 @@ int RereadPartitionTable(const DriveRecord& record) {
 bool IsDriveInUseError(uint32_t code) {
     return code == EBUSY;
 }
+
+bool IsReadOnlyError(uint32_t code) {
+    return code == EACCES || code == EROFS || code == EPERM;
+}

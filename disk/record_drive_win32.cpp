@@ -26,3 +26,7 @@ int RereadPartitionTable(const DriveRecord& record) {
 bool IsDriveInUseError(uint32_t code) {
     return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
 }
+
+bool IsReadOnlyError(uint32_t code) {
+    return code == ERROR_ACCESS_DENIED || code == ERROR_WRITE_PROTECT;
+}

@@ -2,8 +2,36 @@
 
 #include <cstdint>
 
+namespace {
 // wchar_t is UTF-16 on Windows and UTF-32 elsewhere; both are handled so that the same
-// conversion serves the tool's output on every platform.
+// conversion serves the tool's output on every platform. Only with UTF-32 do the escaped
+// bytes of a name exist: UTF-16 names come from the system whole.
+constexpr bool kWideIsUtf16 = sizeof(wchar_t) == 2;
+constexpr uint32_t kEscapedByte = 0xDC00;  // U+DC80..U+DCFF stand for the bytes 0x80..0xFF
+
+// The longest valid sequence from a lead byte, and the range its second byte must fall in
+// (which rules out overlong forms, UTF-16 surrogates and values above U+10FFFF).
+bool SequenceOf(uint8_t lead, size_t* extra, uint8_t* low, uint8_t* high) {
+    *low = 0x80;
+    *high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) *extra = 1;
+    else if (lead >= 0xE0 && lead <= 0xEF) *extra = 2;
+    else if (lead >= 0xF0 && lead <= 0xF4) *extra = 3;
+    else return false;
+    if (lead == 0xE0) *low = 0xA0;
+    // A surrogate written as three bytes is how UTF-16 names with a lone half travel (WTF-8).
+    if (lead == 0xED && !kWideIsUtf16) *high = 0x9F;
+    if (lead == 0xF0) *low = 0x90;
+    if (lead == 0xF4) *high = 0x8F;
+    return true;
+}
+
+std::wstring FromNative(const std::wstring& native) { return native; }
+std::wstring FromNative(const std::string& native) { return WideFromUtf8(native); }
+void ToNative(const std::wstring& wide, std::wstring* native) { *native = wide; }
+void ToNative(const std::wstring& wide, std::string* native) { *native = Utf8FromWide(wide); }
+}  // namespace
+
 std::string Utf8FromWide(const std::wstring& text) {
     std::string out;
     out.reserve(text.size());
@@ -18,6 +46,8 @@ std::string Utf8FromWide(const std::wstring& text) {
         }
         if (c < 0x80) {
             out += static_cast<char>(c);
+        } else if (!kWideIsUtf16 && c >= kEscapedByte + 0x80 && c <= kEscapedByte + 0xFF) {
+            out += static_cast<char>(c - kEscapedByte);
         } else if (c < 0x800) {
             out += static_cast<char>(0xC0 | (c >> 6));
             out += static_cast<char>(0x80 | (c & 0x3F));
@@ -41,19 +71,27 @@ std::wstring WideFromUtf8(const std::string& text) {
     size_t i = 0;
     while (i < text.size()) {
         uint8_t b = static_cast<uint8_t>(text[i]);
-        uint32_t c;
-        size_t extra;
-        if (b < 0x80) { c = b; extra = 0; }
-        else if ((b & 0xE0) == 0xC0) { c = b & 0x1F; extra = 1; }
-        else if ((b & 0xF0) == 0xE0) { c = b & 0x0F; extra = 2; }
-        else if ((b & 0xF8) == 0xF0) { c = b & 0x07; extra = 3; }
-        else { c = 0xFFFD; extra = 0; }
-        ++i;
-        for (size_t k = 0; k < extra; ++k, ++i) {
-            if (i >= text.size() || (static_cast<uint8_t>(text[i]) & 0xC0) != 0x80) { c = 0xFFFD; break; }
-            c = (c << 6) | (static_cast<uint8_t>(text[i]) & 0x3F);
+        uint32_t c = b;
+        size_t extra = 0;
+        uint8_t low = 0, high = 0;
+        bool valid = b < 0x80;
+        if (!valid && SequenceOf(b, &extra, &low, &high) && i + extra < text.size()) {
+            c = b & (0x3F >> extra);
+            valid = true;
+            for (size_t k = 1; k <= extra && valid; ++k) {
+                uint8_t next = static_cast<uint8_t>(text[i + k]);
+                valid = k == 1 ? next >= low && next <= high : (next & 0xC0) == 0x80;
+                c = (c << 6) | (next & 0x3F);
+            }
         }
-        if (sizeof(wchar_t) == 2 && c >= 0x10000) {
+        if (!valid) {
+            // A byte that starts no valid sequence stands alone.
+            out += static_cast<wchar_t>(kWideIsUtf16 ? 0xFFFD : kEscapedByte + b);
+            ++i;
+            continue;
+        }
+        i += 1 + extra;
+        if (kWideIsUtf16 && c >= 0x10000) {
             c -= 0x10000;
             out += static_cast<wchar_t>(0xD800 + (c >> 10));
             out += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
@@ -62,4 +100,14 @@ std::wstring WideFromUtf8(const std::string& text) {
         }
     }
     return out;
+}
+
+std::filesystem::path FsPath(const std::wstring& path) {
+    std::filesystem::path::string_type native;
+    ToNative(path, &native);
+    return std::filesystem::path(std::move(native));
+}
+
+std::wstring WideFromFsPath(const std::filesystem::path& path) {
+    return FromNative(path.native());
 }

@@ -1,8 +1,17 @@
 // Paths and user texts are wide strings throughout the program. On Windows they go to the
 // system as they are; elsewhere they are converted to and from UTF-8 at the system call.
+// There a path is a string of bytes that need not be UTF-8: each byte that is not part of a
+// UTF-8 sequence becomes one of U+DC80..U+DCFF and turns back into that byte, so that every
+// name the system gives survives the round trip.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 std::string Utf8FromWide(const std::wstring& text);
 std::wstring WideFromUtf8(const std::string& text);
+
+// The same path for std::filesystem and back, without the library's conversion through the
+// locale (which throws for names it cannot convert under the C locale).
+std::filesystem::path FsPath(const std::wstring& path);
+std::wstring WideFromFsPath(const std::filesystem::path& path);

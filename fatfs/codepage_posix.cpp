@@ -1,8 +1,9 @@
-// ANSI conversion where there is no system code page: Windows-1252, the code page of the
-// Western European Windows installations the volumes usually come from.
+// Code pages where the system converts none: Windows-1252 stands for ANSI (the code page of the
+// Western European Windows installations the volumes usually come from), and the OEM code pages
+// are the tables carried here, 437 unless another is chosen.
 #include "fatfs/codepage.h"
 
-#include <cstdint>
+#include "fatfs/oem_code_pages.h"
 
 namespace {
 
@@ -39,5 +40,40 @@ size_t WideToAnsi(const char16_t* text, size_t length, char* out, size_t capacit
     size_t n = length < capacity ? length : capacity;
     for (size_t i = 0; i < n; ++i)
         out[i] = ToAnsi(text[i]);
+    return n;
+}
+
+uint32_t SystemOemCodePage() {
+    return 437;
+}
+
+bool OemCodePageUsable(uint32_t codePage) {
+    return codePage == 0 || OemCodePageHigh(codePage) != nullptr;
+}
+
+size_t OemToWide(uint32_t codePage, const char* text, size_t length, char16_t* out, size_t capacity) {
+    const char16_t* high = OemCodePageHigh(codePage == 0 ? SystemOemCodePage() : codePage);
+    size_t n = length < capacity ? length : capacity;
+    for (size_t i = 0; i < n; ++i) {
+        uint8_t byte = static_cast<uint8_t>(text[i]);
+        out[i] = byte < 0x80 || high == nullptr ? byte : high[byte - 0x80];
+    }
+    return n;
+}
+
+size_t WideToOem(uint32_t codePage, const char16_t* text, size_t length, char* out, size_t capacity) {
+    const char16_t* high = OemCodePageHigh(codePage == 0 ? SystemOemCodePage() : codePage);
+    size_t n = length < capacity ? length : capacity;
+    for (size_t i = 0; i < n; ++i) {
+        char16_t c = text[i];
+        out[i] = '_';
+        if (c < 0x80) out[i] = static_cast<char>(c);
+        for (int b = 0; c >= 0x80 && high != nullptr && b < 128; ++b) {
+            if (high[b] == c) {
+                out[i] = static_cast<char>(0x80 + b);
+                break;
+            }
+        }
+    }
     return n;
 }

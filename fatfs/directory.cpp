@@ -139,32 +139,50 @@ FsStatus FileEngine::WriteBackFoundName(const uint8_t name[11], uint16_t levelSt
          ++position) {
         if (foundLongName_[position] == u'\\' || foundLongName_[position] == u'/') ++seen;
     }
-    ReadLongNameBack(text, length, index, position);
+    ReadLongNameBack(name, index, position);
     return FS_OK;
 }
 
 // Writes at foundLongName[position] the long name of the entry just found (at index of the
-// current sector) when its short name carries a tilde and a complete long-name set precedes
-// it; otherwise, a broken set included, the short name alone.
-void FileEngine::ReadLongNameBack(const char* shortText, size_t shortLength, uint8_t index, size_t position) {
+// current sector) when a complete long-name set with its checksum precedes it, whatever its
+// short name; otherwise, a broken set included, the short name as it shows: in the OEM code
+// page, with its case flags.
+void FileEngine::ReadLongNameBack(const uint8_t name[11], uint8_t index, size_t position) {
     char16_t* out = foundLongName_ + position;
     const size_t room = kFoundLongNameCapacity - 1 - position;
-    bool tilde = std::memchr(shortText, '~', shortLength < 7 ? shortLength : 7) != nullptr;
-    if (tilde) {
-        const uint8_t* entry = buffer_.workBuffer + index * kDirEntrySize;
-        uint8_t checksum = ShortNameChecksum(entry + kDirName);
-        size_t length = 0;
-        bool complete = WalkLongNamePieces(file_.currentSector, index, checksum, [&](uint8_t* piece, uint32_t) {
-            length += TakeLongEntryChars(piece, out + length, room - length);
-            return true;
-        });
-        if (complete) {
-            out[length] = 0;
-            return;
-        }
+    const uint8_t* entry = buffer_.workBuffer + index * kDirEntrySize;
+    const uint8_t caseFlags = entry[kDirCaseFlags];
+    size_t length = 0;
+    bool complete = WalkLongNamePieces(file_.currentSector, index, ShortNameChecksum(entry + kDirName),
+                                       [&](uint8_t* piece, uint32_t) {
+                                           length += TakeLongEntryChars(piece, out + length, room - length);
+                                           return true;
+                                       });
+    if (complete && length > 0) {
+        out[length] = 0;
+        return;
     }
-    size_t length = AnsiToWide(shortText, shortLength, out, room);
+    std::u16string base, extension;
+    DecodeShortName(name, &base, &extension);
+    std::u16string shown = ShortNameShown(base, extension, caseFlags);
+    length = shown.size() < room ? shown.size() : room;
+    shown.copy(out, length);
     out[length] = 0;
+}
+
+// The 8.3 name's base and extension as characters of the OEM code page, trailing blanks left
+// out; an extension whose first byte is blank shows as none, as in ShortNameText.
+void FileEngine::DecodeShortName(const uint8_t name[11], std::u16string* base, std::u16string* extension) const {
+    const char* bytes = reinterpret_cast<const char*>(name);
+    size_t baseBytes = 8;
+    while (baseBytes > 0 && name[baseBytes - 1] == ' ')
+        --baseBytes;
+    size_t extensionBytes = name[8] == ' ' ? 0 : 3;
+    while (extensionBytes > 0 && name[8 + extensionBytes - 1] == ' ')
+        --extensionBytes;
+    char16_t wide[8];
+    base->assign(wide, OemToWide(codePage_, bytes, baseBytes, wide, 8));
+    extension->assign(wide, OemToWide(codePage_, bytes + 8, extensionBytes, wide, 8));
 }
 
 // Visits the long-name pieces before the short entry at (sector, index), order 1, 2, ... in

@@ -114,6 +114,7 @@ FsStatus FileEngine::ExtendDirectory(uint8_t wanted, SlotRun* run) {
 // FS_READ_ERROR or FS_WRITE_ERROR.
 FsStatus FileEngine::WriteEntrySet(const SlotRun& run,
                                    const uint8_t storedName[11],
+                                   uint8_t caseFlags,
                                    uint8_t longEntries,
                                    size_t longLength) {
     const uint8_t checksum = ShortNameChecksum(storedName);
@@ -143,6 +144,7 @@ FsStatus FileEngine::WriteEntrySet(const SlotRun& run,
         } else {
             std::memset(entry, 0, kDirEntrySize);
             std::memcpy(entry + kDirName, storedName, kDirNameLength);
+            entry[kDirCaseFlags] = caseFlags;
         }
         ++index;
     }
@@ -154,12 +156,20 @@ FsStatus FileEngine::WriteEntrySet(const SlotRun& run,
     return FS_OK;
 }
 
-// Creates the entry for name in the directory (0 = root), with long-name pieces from
-// createLongName when the rule asks for them, and makes it the open, empty file. FS_OK,
-// FS_ROOT_FULL, FS_DISK_FULL, FS_END_OF_CHAIN, FS_READ_ERROR or FS_WRITE_ERROR.
+// Creates the entry for name in the directory (0 = root), keeping the name in createLongName
+// by case flags or long-name pieces wherever the 8.3 name is not it, and makes it the open,
+// empty file. FS_OK, FS_ROOT_FULL, FS_DISK_FULL, FS_END_OF_CHAIN, FS_READ_ERROR or
+// FS_WRITE_ERROR.
 FsStatus FileEngine::CreateEntry(const uint8_t name[11], uint32_t dirCluster) {
     size_t longLength = LongNameLength(createLongName_, kCreateLongNameCapacity);
-    uint8_t longEntries = longLength > 0 && WantsLongName(createLongName_, longLength) ? LongEntryCount(longLength) : 0;
+    uint8_t caseFlags = 0;
+    uint8_t longEntries = 0;
+    if (longLength > 0) {
+        std::u16string base, extension;
+        DecodeShortName(name, &base, &extension);
+        if (NeedsLongEntries(createLongName_, longLength, base, extension, &caseFlags))
+            longEntries = LongEntryCount(longLength);
+    }
     uint8_t wanted = static_cast<uint8_t>(longEntries + 1);
 
     uint8_t stored[11];
@@ -169,7 +179,7 @@ FsStatus FileEngine::CreateEntry(const uint8_t name[11], uint32_t dirCluster) {
     SlotRun run;
     FsStatus status = FindFreeRun(dirCluster, wanted, &run);
     if (status == FS_OK && run.length < wanted) status = ExtendDirectory(wanted, &run);
-    if (status == FS_OK) status = WriteEntrySet(run, stored, longEntries, longLength);
+    if (status == FS_OK) status = WriteEntrySet(run, stored, caseFlags, longEntries, longLength);
     if (status != FS_OK) return status;
 
     file_.firstCluster = 0;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "disk/sector_access.h"
 #include "fatfs/engine_state.h"
@@ -56,9 +57,14 @@ public:
     const char* commandPath() const { return command_.path; }
     const char16_t* foundLongName() const { return foundLongName_; }
 
-    // The long name the next create writes (512 characters; the caller clears, then fills).
+    // The name the next create gives its entry (512 characters; the caller clears, then fills):
+    // kept by long-name entries, or by case flags, wherever the 8.3 name alone is not it.
     char16_t* createLongName() { return createLongName_; }
     void ClearCreateLongName();
+
+    // The OEM code page 8.3 names are read and compared in (0: SystemOemCodePage()).
+    void SetCodePage(uint32_t codePage) { codePage_ = codePage; }
+    uint32_t codePage() const { return codePage_; }
 
     // Reads up to *count bytes from the position; *count returns the bytes read. FS_OK,
     // FS_NOT_OPEN, FS_BAD_NAME (a directory or label), FS_READ_ERROR, FS_NO_VOLUME.
@@ -188,7 +194,8 @@ private:
     FsStatus SearchLevel(const uint8_t name[11], bool pattern, bool lastLevel, uint16_t levelStart);
     void TakeEntry(const uint8_t* entry, uint8_t index, bool lastLevel);
     FsStatus WriteBackFoundName(const uint8_t name[11], uint16_t levelStart, uint8_t index);
-    void ReadLongNameBack(const char* shortText, size_t shortLength, uint8_t index, size_t position);
+    void ReadLongNameBack(const uint8_t name[11], uint8_t index, size_t position);
+    void DecodeShortName(const uint8_t name[11], std::u16string* base, std::u16string* extension) const;
     bool WalkLongNamePieces(uint32_t sector,
                             uint8_t index,
                             uint8_t checksum,
@@ -198,7 +205,11 @@ private:
     FsStatus FindFreeRun(uint32_t dirCluster, uint8_t wanted, SlotRun* run);
     FsStatus AppendDirectoryCluster(uint32_t* cluster);
     FsStatus ExtendDirectory(uint8_t wanted, SlotRun* run);
-    FsStatus WriteEntrySet(const SlotRun& run, const uint8_t storedName[11], uint8_t longEntries, size_t longLength);
+    FsStatus WriteEntrySet(const SlotRun& run,
+                           const uint8_t storedName[11],
+                           uint8_t caseFlags,
+                           uint8_t longEntries,
+                           size_t longLength);
     FsStatus CreateEntry(const uint8_t name[11], uint32_t dirCluster);
     FsStatus WriteDirectoryBody(uint32_t cluster, uint32_t parentCluster);
     FsStatus SetEntryCluster(uint32_t cluster, uint8_t attribute, bool setAttribute);
@@ -220,4 +231,5 @@ private:
     ClusterRunTable runs_;
     DirectoryWalk walk_;
     uint32_t enumerationIndex_ = 0;
+    uint32_t codePage_ = 0;
 };

@@ -72,7 +72,7 @@ FsStatus FileEngine::fsOpen(const char* path, const char16_t* widePath) {
             ++length;
         }
     } else {
-        length = AnsiToWide(command_.path, std::strlen(command_.path), foundLongName_, kPathCapacity - 1);
+        length = OemToWide(codePage_, command_.path, std::strlen(command_.path), foundLongName_, kPathCapacity - 1);
     }
     foundLongName_[length] = 0;
     file_.closed = 1;

@@ -4,7 +4,24 @@
 #include <cstring>
 
 #include "fatfs/byte_order.h"
+#include "fatfs/name_case.h"
 #include "fatfs/on_disk.h"
+
+namespace {
+
+std::u16string Lowered(std::u16string text) {
+    for (char16_t& c : text)
+        c = static_cast<char16_t>(LowerChar(c));
+    return text;
+}
+
+// given is stored as it stands (*lower false) or wholly in lower case (*lower true).
+bool SamePart(const std::u16string& given, const std::u16string& stored, bool* lower) {
+    *lower = given != stored;
+    return !*lower || given == Lowered(stored);
+}
+
+}  // namespace
 
 size_t LongNameLength(const char16_t* name, size_t capacity) {
     size_t length = 0;
@@ -13,11 +30,26 @@ size_t LongNameLength(const char16_t* name, size_t capacity) {
     return length;
 }
 
-bool WantsLongName(const char16_t* name, size_t length) {
-    for (size_t i = length; i-- > 1;) {
-        if (name[i] == u'.') return i >= 5;
-    }
-    return length >= 5;
+bool NeedsLongEntries(const char16_t* name,
+                      size_t length,
+                      const std::u16string& base,
+                      const std::u16string& extension,
+                      uint8_t* caseFlags) {
+    *caseFlags = 0;
+    const std::u16string given(name, length);
+    const size_t shortLength = base.size() + (extension.empty() ? 0 : 1 + extension.size());
+    if (given.size() != shortLength || (!extension.empty() && given[base.size()] != u'.')) return true;
+    bool lowerBase, lowerExtension = false;
+    if (!SamePart(given.substr(0, base.size()), base, &lowerBase)) return true;
+    if (!extension.empty() && !SamePart(given.substr(base.size() + 1), extension, &lowerExtension)) return true;
+    *caseFlags = static_cast<uint8_t>((lowerBase ? kCaseLowerBase : 0) | (lowerExtension ? kCaseLowerExtension : 0));
+    return false;
+}
+
+std::u16string ShortNameShown(const std::u16string& base, const std::u16string& extension, uint8_t caseFlags) {
+    std::u16string shown = (caseFlags & kCaseLowerBase) ? Lowered(base) : base;
+    if (!extension.empty()) shown += u"." + ((caseFlags & kCaseLowerExtension) ? Lowered(extension) : extension);
+    return shown;
 }
 
 uint8_t ShortNameChecksum(const uint8_t* storedName) {

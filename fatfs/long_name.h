@@ -4,13 +4,25 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // Length of a NUL-terminated 16-bit name within capacity characters, cut at 255.
 size_t LongNameLength(const char16_t* name, size_t capacity);
 
-// The create rule: a name whose last dot (searched from its end down to index 1) stands at
-// index 5 or later, or that has no such dot and is at least 5 characters long.
-bool WantsLongName(const char16_t* name, size_t length);
+// Whether a create must write long-name entries to keep the name it is given over the 8.3
+// name it stores (base and extension as characters, as stored). Not when the name is that 8.3
+// name; nor when it is that name with its base, its extension or both wholly in lower case,
+// which the case flags of the short entry keep (*caseFlags: kCaseLowerBase, kCaseLowerExtension);
+// in every other case it must, so that any other name reads back whole.
+bool NeedsLongEntries(const char16_t* name,
+                      size_t length,
+                      const std::u16string& base,
+                      const std::u16string& extension,
+                      uint8_t* caseFlags);
+
+// The name a short entry shows where it has no long name: base and extension (as characters, as
+// stored), each in lower case where its case flag says so.
+std::u16string ShortNameShown(const std::u16string& base, const std::u16string& extension, uint8_t caseFlags);
 
 inline uint8_t LongEntryCount(size_t length) {
     return static_cast<uint8_t>((length + 12) / 13);

@@ -38,6 +38,7 @@ constexpr uint32_t kEntriesPerSector = 16;
 constexpr uint32_t kDirName = 0;  // 8 name + 3 extension bytes, blank padded
 constexpr uint32_t kDirNameLength = 11;
 constexpr uint32_t kDirAttribute = 11;    // (byte)
+constexpr uint32_t kDirCaseFlags = 12;    // lower-case flags of an 8.3 name without long name (byte)
 constexpr uint32_t kDirCreateTime = 14;   // (word)
 constexpr uint32_t kDirCreateDate = 16;   // (word)
 constexpr uint32_t kDirAccessDate = 18;   // (word)
@@ -50,6 +51,9 @@ constexpr uint32_t kDirSize = 28;         // [byte] (dword)
 constexpr uint8_t kEntryEnd = 0x00;       // first byte: no entries follow
 constexpr uint8_t kEntryDeleted = 0xE5;   // first byte: free entry
 constexpr uint8_t kEntryE5Stored = 0x05;  // first byte: a name that really starts with 0xE5
+
+constexpr uint8_t kCaseLowerBase = 0x08;       // the name's base shows in lower case
+constexpr uint8_t kCaseLowerExtension = 0x10;  // its extension shows in lower case
 
 constexpr uint8_t kAttrVolumeLabel = 0x08;
 constexpr uint8_t kAttrDirectory = 0x10;

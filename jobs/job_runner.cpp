@@ -19,7 +19,8 @@ bool JobRunner::RunJob(int kind, const DriveRecord& drive, int* result) {
     blocks_.cancelRequested.store(0);  // a cancelled format before must not stop this job
 
     int status = -1;
-    std::unique_ptr<RawDrive> raw = opener_ ? opener_(drive) : nullptr;
+    const bool writes = kind == JOB_WRITE_IMAGE || kind == JOB_SAVE || kind == JOB_FORMAT;
+    std::unique_ptr<RawDrive> raw = opener_ ? opener_(drive, writes) : nullptr;
     if (raw) {
         blocks_.sectors().AttachDrive(std::move(raw));
         status = RunKind(kind, drive);

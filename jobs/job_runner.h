@@ -17,8 +17,9 @@
 #include "jobs/job_frontend.h"
 #include "jobs/job_parameters.h"
 
-// Opens the drive of a record for raw access; null with the last system error stored on failure.
-using DriveOpener = std::function<std::unique_ptr<RawDrive>(const DriveRecord&)>;
+// Opens the drive of a record for raw access, for writing too when forWriting is set (jobs that
+// only read open it read-only); null with the last system error stored on failure.
+using DriveOpener = std::function<std::unique_ptr<RawDrive>(const DriveRecord&, bool forWriting)>;
 
 class JobRunner {
 public:

@@ -57,10 +57,10 @@ else
     echo "== Formatting the whole drive into 20 blocks of 1.44M"
     "$cli" format-drive "$part" --blocks 20 --quick --yes
     echo "== Block 000: a DOS 6.22 bootable 1.44M floppy"
-    "$cli" format "$part" 0 --dos 6.22
+    "$cli" format "$part" 0 --dos 6.22 --yes
     echo "== Blocks 005-009 as 1.2M, blocks 010-014 as 720K"
-    "$cli" format "$part" 5-9 --type 1.2M --quick
-    "$cli" format "$part" 10-14 --type 720K --quick
+    "$cli" format "$part" 5-9 --type 1.2M --quick --yes
+    "$cli" format "$part" 10-14 --type 720K --quick --yes
     echo "== Saving sample folders with long names into blocks 001, 002, 006 and 011"
     make_samples "$demo/samples"
     "$cli" save "$part" 1,2,6,11 --dir "$demo/samples"

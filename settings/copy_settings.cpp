@@ -4,12 +4,15 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "fatfs/codepage.h"
+
 const wchar_t kSavePathValue[] = L"SavePath";
 const wchar_t kBackupPathValue[] = L"BackupPath";
 const wchar_t kFileExistModeValue[] = L"FileExistMode";
 const wchar_t kDirDelAllFileValue[] = L"DirDelAllFile";
 const wchar_t kReadOpenDirBitValue[] = L"ReadOpenDirBit";
 const wchar_t kLoadOpenDirBitValue[] = L"LoadOpenDirBit";
+const wchar_t kCodePageValue[] = L"CodePage";
 
 namespace {
 
@@ -54,6 +57,7 @@ void LoadSettings(const SettingsStore& store, CopySettings& settings, const std:
     settings.dirDelAllFile = 1;
     settings.readOpenDirBit = 1;
     settings.loadOpenDirBit = 1;
+    settings.codePage = 0;
 
     SettingsKey key;
     if (store.OpenKey(&key) != 0) return;
@@ -63,6 +67,9 @@ void LoadSettings(const SettingsStore& store, CopySettings& settings, const std:
     ReadFlag(key, kDirDelAllFileValue, &settings.dirDelAllFile);
     ReadFlag(key, kReadOpenDirBitValue, &settings.readOpenDirBit);
     ReadFlag(key, kLoadOpenDirBitValue, &settings.loadOpenDirBit);
+    uint32_t codePage;
+    if (key.ReadDword(kCodePageValue, &codePage) && OemCodePageUsable(codePage))
+        settings.codePage = static_cast<int32_t>(codePage);
 }
 
 long SaveSettings(const SettingsStore& store, const CopySettings& settings) {
@@ -78,5 +85,6 @@ long SaveSettings(const SettingsStore& store, const CopySettings& settings) {
     keepFirstError(key.WriteDword(kDirDelAllFileValue, static_cast<uint32_t>(settings.dirDelAllFile)));
     keepFirstError(key.WriteDword(kReadOpenDirBitValue, static_cast<uint32_t>(settings.readOpenDirBit)));
     keepFirstError(key.WriteDword(kLoadOpenDirBitValue, static_cast<uint32_t>(settings.loadOpenDirBit)));
+    keepFirstError(key.WriteDword(kCodePageValue, static_cast<uint32_t>(settings.codePage)));
     return status;
 }

@@ -11,6 +11,11 @@ bool IsHighSurrogate(uint32_t u) {
 bool IsLowSurrogate(uint32_t u) {
     return u >= 0xDC00 && u < 0xE000;
 }
+// Where wchar_t is UTF-32, U+DC80..U+DCFF stand for bytes of a file name that are not UTF-8
+// (disk/wide_path.h); they are kept as lone units, as the registry keeps a Windows name's.
+bool IsEscapedByte(uint32_t c) {
+    return sizeof(wchar_t) > 2 && c >= 0xDC80 && c <= 0xDCFF;
+}
 
 uint32_t UnitAt(const uint8_t* data, size_t i) {
     return data[2 * i] | (uint32_t{data[2 * i + 1]} << 8);
@@ -48,7 +53,8 @@ void AppendUtf16Data(const std::wstring& text, std::vector<uint8_t>* data) {
         if (sizeof(wchar_t) == 2) {
             PutUnit(c, data);  // already UTF-16: kept unit for unit
         } else {
-            PutCodePoint(c > 0x10FFFF || (c >= 0xD800 && c < 0xE000) ? kReplacement : c, data);
+            bool unfit = c > 0x10FFFF || (c >= 0xD800 && c < 0xE000 && !IsEscapedByte(c));
+            PutCodePoint(unfit ? kReplacement : c, data);
         }
     }
 }
@@ -61,7 +67,7 @@ std::wstring WideFromUtf16Data(const uint8_t* data, size_t units) {
             text += static_cast<wchar_t>(UnitAt(data, i++));
         } else {
             uint32_t c = NextCodePoint(data, units, &i);
-            text += static_cast<wchar_t>(c >= 0xD800 && c < 0xE000 ? kReplacement : c);
+            text += static_cast<wchar_t>(c >= 0xD800 && c < 0xE000 && !IsEscapedByte(c) ? kReplacement : c);
         }
     }
     return text;

@@ -21,7 +21,7 @@ void DialogFormatHost::Prepare(HWND dialog,
 }
 
 bool DialogFormatHost::OpenDrive() {
-    std::unique_ptr<RawDrive> raw = OpenRecordDrive(drive_);
+    std::unique_ptr<RawDrive> raw = OpenRecordDrive(drive_, true);
     if (!raw) return false;
     Program().sectors.AttachDrive(std::move(raw));
     return true;

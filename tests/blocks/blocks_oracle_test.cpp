@@ -56,10 +56,10 @@ TEST_P(SavedCorpusTest, BootableBlockAndSavedCorpusAreSoundAndMcopyReadsTheCorpu
     const std::string slot = drivePath + "@@" + std::to_string(kBlockImageSize);
     ToolResult copied = RunTool("mcopy -s -n -i " + ShellQuote(slot) + " ::/ " + ShellQuote(dir.File("mcopy")));
     ASSERT_EQ(copied.exitCode, 0) << copied.output;
-    EXPECT_EQ(TreeDifferences(EngineDisplayTree(corpus), ReadHostTree(dir.File("mcopy"))), "");
+    EXPECT_EQ(TreeDifferences(corpus, ReadHostTree(dir.File("mcopy"))), "");
     AttachDrive();
     ASSERT_EQ(blocks.CopyBlockToDirectory(WideFromUtf8(dir.File("open")), 1), 0);
-    EXPECT_EQ(TreeDifferences(EngineDisplayTree(corpus), ReadHostTree(dir.File("open"))), "");
+    EXPECT_EQ(TreeDifferences(corpus, ReadHostTree(dir.File("open"))), "");
 }
 
 // mkfs.fat's volume with 1.2M's data area but seven reserved sectors and FATs of four sectors:

@@ -10,6 +10,7 @@
 #include "blocks/block_header.h"
 #include "blocks/drive_format.h"
 #include "blocks/local_time.h"
+#include "disk/system_error.h"
 #include "disk/wide_path.h"
 #include "jobs/format_worker.h"
 #include "support/drive_image_test.h"
@@ -67,12 +68,16 @@ struct Outcome {
     std::vector<Transfer> transfers;
 };
 
-// The table's drive: bytes in memory that outlive every open of them (and need no flushing).
+// The table's drive: bytes in memory that outlive every open of them (and need no flushing),
+// refusing writes when opened only for reading, as a read-only image does.
 struct HeldDrive : RawDrive {
     MemoryDrive& m;
-    explicit HeldDrive(MemoryDrive& memory) : m(memory) {}
+    bool writable;
+    HeldDrive(MemoryDrive& memory, bool forWriting) : m(memory), writable(forWriting) {}
     bool ReadAt(uint64_t at, void* to, uint32_t n, uint32_t* done) override { return m.ReadAt(at, to, n, done); }
-    bool WriteAt(uint64_t at, const void* p, uint32_t n, uint32_t* done) override { return m.WriteAt(at, p, n, done); }
+    bool WriteAt(uint64_t at, const void* p, uint32_t n, uint32_t* done) override {
+        return writable ? m.WriteAt(at, p, n, done) : (*done = 0, SetLastSystemError(5), false);
+    }
     bool Flush() override { return true; }
     bool SyncForReadBack(uint64_t, uint64_t) override { return true; }
 };
@@ -145,8 +150,8 @@ public:
 private:
     static inline std::string image;
 
-    std::unique_ptr<RawDrive> Open() {
-        return std::make_unique<FaultDrive>(std::make_unique<HeldDrive>(memory), faults);
+    std::unique_ptr<RawDrive> Open(bool forWriting) {
+        return std::make_unique<FaultDrive>(std::make_unique<HeldDrive>(memory, forWriting), faults);
     }
     int Run(int kind) {
         int result = 0x7777;
@@ -158,7 +163,7 @@ private:
         struct Host : DriveFormatHost {
             FaultTableTest& t;
             explicit Host(FaultTableTest& test) : t(test) {}
-            bool OpenDrive() override { return t.sectors.AttachDrive(t.Open()), true; }
+            bool OpenDrive() override { return t.sectors.AttachDrive(t.Open(true)), true; }
             void CloseDrive() override { t.sectors.CloseDrive(); }
             uint32_t LastSector() override { return t.drive.lastSector; }
             void Inform(const std::wstring& text) override { t.frontEnd.Inform(text); }
@@ -168,7 +173,7 @@ private:
     }
 
     MemoryDrive memory{kSlots * kBlockImageSize + kSectorSize};
-    JobRunner jobs{blocks, frontEnd, [this](const DriveRecord&) { return Open(); }};
+    JobRunner jobs{blocks, frontEnd, [this](const DriveRecord&, bool forWriting) { return Open(forWriting); }};
 };
 
 // The clean run of each operation, made once per process on a fixture of its own.

@@ -157,7 +157,7 @@ TEST(OpenRecordDrive, EachWindowsVersionAndEachFailingStep) {
         record.deviceNumber = 3;
         record.driveName = L"E:";
         SetLastSystemError(0);
-        const bool opened = OpenRecordDrive(record) != nullptr;  // and closed again at once
+        const bool opened = OpenRecordDrive(record, true) != nullptr;  // and closed again at once
         const uint32_t error = LastSystemError();
         EXPECT_EQ("opened " + std::to_string(opened) + ", error " + std::to_string(error) + ", in use " +
                       std::to_string(IsDriveInUseError(error)) + ": " + sticks.Log(),

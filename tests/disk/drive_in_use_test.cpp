@@ -41,15 +41,15 @@ TEST(DriveInUse, ADriveHeldByAnotherIsRefusedUntilItIsLetGo) {
     record.deviceNumber = 7;
     record.driveName = record.imagePath = WideFromUtf8(path);
     const std::wstring text = L"The drive " + record.driveName + L" is in use (mounted?); unmount it first";
-    std::unique_ptr<RawDrive> other = OpenRecordDrive(record);
+    std::unique_ptr<RawDrive> other = OpenRecordDrive(record, false);
     ASSERT_NE(other, nullptr) << Utf8FromWide(SystemErrorText(LastSystemError()));
     auto letGo = [&other] { other.reset(); };
 #endif
     SetLastSystemError(0);
-    EXPECT_EQ(OpenRecordDrive(record), nullptr);
-    EXPECT_EQ(DriveOpenErrorText(record, LastSystemError()), text);
+    EXPECT_EQ(OpenRecordDrive(record, true), nullptr);
+    EXPECT_EQ(DriveOpenErrorText(record, LastSystemError(), true), text);
     letGo();
-    EXPECT_NE(OpenRecordDrive(record), nullptr);
+    EXPECT_NE(OpenRecordDrive(record, true), nullptr);
 }
 
 }  // namespace

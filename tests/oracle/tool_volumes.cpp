@@ -1,6 +1,5 @@
 #include "oracle/tool_volumes.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -65,44 +64,5 @@ Tree ToolCorpus(uint32_t clusterBytes) {
         std::snprintf(name, sizeof name, "Many Entries/Entry Number %03d of many.txt", i);
         AddFile(&tree, name, TestBytes(static_cast<size_t>(i) * 37, seed++));
     }
-    return tree;
-}
-
-namespace {
-
-std::string EngineDisplayName(const std::string& hostName) {
-    static const char* const kAllowed = "!#$%&'()-@^_`{}~";
-    size_t dot = hostName.find('.');
-    std::string base = hostName.substr(0, dot);
-    std::string ext = dot == std::string::npos ? "" : hostName.substr(dot + 1);
-    bool plain = !base.empty() && base.size() <= 8 && ext.size() <= 3 && ext.find('.') == std::string::npos &&
-                 (dot == std::string::npos || !ext.empty());
-    for (char c : base + ext)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && !std::strchr(kAllowed, c)) plain = false;
-    if (!plain) return hostName;
-    std::string upper = hostName;
-    for (char& c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return upper;
-}
-
-std::string EngineDisplayPath(const std::string& hostPath) {
-    std::string out;
-    size_t start = 0;
-    while (true) {
-        size_t slash = hostPath.find('/', start);
-        out += EngineDisplayName(hostPath.substr(start, slash - start));
-        if (slash == std::string::npos) return out;
-        out += '/';
-        start = slash + 1;
-    }
-}
-
-}  // namespace
-
-Tree EngineDisplayTree(const Tree& hostTree) {
-    Tree tree;
-    for (const auto& [path, node] : hostTree)
-        tree[EngineDisplayPath(path)] = node;
     return tree;
 }

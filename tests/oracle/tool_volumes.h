@@ -1,5 +1,5 @@
-// Floppy volumes made by the outside tools: the geometries, a host tree to put on them with mcopy,
-// and the names the engine is expected to show for what mcopy wrote.
+// Floppy volumes made by the outside tools: the geometries, and a host tree to put on them with
+// mcopy.
 #pragma once
 
 #include <cstdint>
@@ -42,9 +42,3 @@ bool CopyTreeIn(const Tree& tree,
 // a long name beyond ASCII, and a directory whose long-name sets cross sector and cluster
 // boundaries.
 Tree ToolCorpus(uint32_t clusterBytes);
-
-// The tree as the engine shows it once mcopy wrote it: mcopy gives a name that is not a plain 8.3
-// name a long-name set, and the engine reads a long name back only over a short name with a ~
-// tail, which mtools gives to most of them; so a plain 8.3 name shows upper-case, any other name as
-// it was written.
-Tree EngineDisplayTree(const Tree& hostTree);

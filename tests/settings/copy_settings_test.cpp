@@ -29,7 +29,8 @@ std::string Shown(std::wstring text, bool made = false) {
 
 std::vector<std::string> Fields(const CopySettings& s) {
     std::vector<std::string> fields = {Shown(s.savePath), Shown(s.backupPath)};
-    for (int32_t number : {s.fileExistMode, s.keepFileInfo, s.dirDelAllFile, s.readOpenDirBit, s.loadOpenDirBit})
+    for (int32_t number :
+         {s.fileExistMode, s.keepFileInfo, s.dirDelAllFile, s.readOpenDirBit, s.loadOpenDirBit, s.codePage})
         fields.push_back(std::to_string(number));
     return fields;
 }
@@ -39,15 +40,15 @@ CopySettings Load(const SettingsStore& store) {
     CopySettings settings;
     std::fill(std::begin(settings.savePath), std::end(settings.savePath) - 1, L'?');
     settings.fileExistMode = settings.keepFileInfo = settings.dirDelAllFile = 7;
-    settings.readOpenDirBit = settings.loadOpenDirBit = 7;
+    settings.readOpenDirBit = settings.loadOpenDirBit = settings.codePage = 7;
     LoadSettings(store, settings, P(L"/work/slots"));
     return settings;
 }
 
 // Each case loads from a store holding one value, then saves what it loaded and loads that again.
 TEST(CopySettings, StoredValuesAreTakenOnlyInAUsableFormAndWrittenBackWithTheirTypes) {
-    const char* names[] = {"SavePath",      "BackupPath",     "FileExistMode", "keepFileInfo",
-                           "DirDelAllFile", "ReadOpenDirBit", "LoadOpenDirBit"};
+    const char* names[] = {"SavePath",      "BackupPath",     "FileExistMode",  "keepFileInfo",
+                           "DirDelAllFile", "ReadOpenDirBit", "LoadOpenDirBit", "CodePage"};
     std::vector<std::string> defaults;
     ExpectGoldenTable("settings/copy_settings.txt", [&](const std::string& input) {
         if (input.rfind("working directory '", 0) == 0)
@@ -66,10 +67,10 @@ TEST(CopySettings, StoredValuesAreTakenOnlyInAUsableFormAndWrittenBackWithTheirT
             if (defaults.empty() || loaded[i] != defaults[i])
                 out += (out.empty() ? "" : "; ") + std::string(names[i]) + " " + loaded[i];
         if (!defaults.empty()) return out.empty() ? "defaults" : out;
-        defaults = loaded;  // the first case: also how the six are stored
+        defaults = loaded;  // the first case: also how they are stored
         SettingsKey saved;
         EXPECT_EQ(again.store().OpenKey(&saved), 0);
-        for (int i : {0, 1, 2, 4, 5, 6}) {  // type and size (the values came back above)
+        for (int i : {0, 1, 2, 4, 5, 6, 7}) {  // type and size (the values came back above)
             SettingsValue value;
             saved.ReadValue(WideFromUtf8(names[i]), &value);
             out +=

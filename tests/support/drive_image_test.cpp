@@ -21,21 +21,23 @@ void SetPath(wchar_t (&field)[kPathChars], const std::string& path) {
     std::wcsncpy(field, wide.c_str(), kPathChars - 1);
 }
 
-std::unique_ptr<RawDrive> OpenThroughPlan(const std::wstring& path, const std::shared_ptr<FaultPlan>& plan) {
-    std::unique_ptr<RawDrive> image = ImageDrive::Open(path);
+std::unique_ptr<RawDrive> OpenThroughPlan(const std::wstring& path,
+                                          const std::shared_ptr<FaultPlan>& plan,
+                                          bool forWriting) {
+    std::unique_ptr<RawDrive> image = ImageDrive::Open(path, forWriting);
     if (!image) return nullptr;
     return std::make_unique<FaultDrive>(std::move(image), plan);
 }
 }  // namespace
 
 DriveImageTest::DriveImageTest()
-    : runner(blocks, frontEnd, [this](const DriveRecord& record) -> std::unique_ptr<RawDrive> {
+    : runner(blocks, frontEnd, [this](const DriveRecord& record, bool forWriting) -> std::unique_ptr<RawDrive> {
           ++opens;
           if (openFails) {
               SetLastSystemError(5);
               return nullptr;
           }
-          return OpenThroughPlan(record.imagePath, faults);
+          return OpenThroughPlan(record.imagePath, faults, forWriting);
       }) {
     LocalTime time;
     time.year = 2026;
@@ -74,7 +76,7 @@ void DriveImageTest::MakeDrive(uint32_t slots, uint32_t extraSectors) {
 }
 
 void DriveImageTest::AttachDrive() {
-    std::unique_ptr<RawDrive> raw = OpenThroughPlan(drive.imagePath, faults);
+    std::unique_ptr<RawDrive> raw = OpenThroughPlan(drive.imagePath, faults, true);
     ASSERT_NE(raw, nullptr) << "cannot open " << drivePath;
     sectors.AttachDrive(std::move(raw));
 }

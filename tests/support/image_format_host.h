@@ -14,7 +14,7 @@ class ImageFormatHost : public DriveFormatHost {
 public:
     ImageFormatHost(SectorAccess& sectors, std::wstring path) : sectors_(sectors), path_(std::move(path)) {}
     bool OpenDrive() override {
-        std::unique_ptr<ImageDrive> drive = ImageDrive::Open(path_);
+        std::unique_ptr<ImageDrive> drive = ImageDrive::Open(path_, true);
         if (!drive) return false;
         sectors_.AttachDrive(std::move(drive));
         return true;
