@@ -83,6 +83,7 @@ bool OnDeviceChange(DriveList& list, uint32_t event, const void* header, const D
 
 // Stops and starts the volume device behind a drive name (E:) through the device installer,
 // so that the system reads the drive afresh. 0 on success; -1 with the last system error
-// stored when the device is not found, a call fails or the restart needs a reboot.
+// stored when the device is not found or a call fails, the failing call's error, or
+// ERROR_SUCCESS_REBOOT_REQUIRED when the restart needs a reboot.
 int RestartDiskDevice(const std::wstring& driveName);
 #endif

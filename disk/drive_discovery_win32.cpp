@@ -142,13 +142,16 @@ bool ChangeDeviceState(const DiscoveryCallTable& calls, HDEVINFO set, SP_DEVINFO
            calls.callClassInstaller(DIF_PROPERTYCHANGE, set, device);
 }
 
-// The restart of a matched device: stop, start, and no reboot asked for.
+// The restart of a matched device: stop, start, and no reboot asked for. False with the failing
+// call's error, or ERROR_SUCCESS_REBOOT_REQUIRED.
 bool RestartDevice(const DiscoveryCallTable& calls, HDEVINFO set, SP_DEVINFO_DATA* device) {
     if (!ChangeDeviceState(calls, set, device, DICS_STOP)) return false;
     if (!ChangeDeviceState(calls, set, device, DICS_START)) return false;
     SP_DEVINSTALL_PARAMS_W install = {};
     install.cbSize = sizeof(install);
     if (!calls.getDeviceInstallParams(set, device, &install)) return false;
+    // No call failed: the cause is named, so that no earlier error is taken for it.
+    if (install.Flags & DI_NEEDREBOOT) SetLastError(ERROR_SUCCESS_REBOOT_REQUIRED);
     return (install.Flags & DI_NEEDREBOOT) == 0;
 }
 }  // namespace

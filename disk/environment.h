@@ -8,7 +8,7 @@
 struct EnvironmentInfo {
     uint32_t osMajorVersion = 0;  // 5 for Windows 2000/XP/2003, 6 and above for Vista and later
     int32_t isWow64 = 0;          // a 32-bit process on 64-bit Windows
-    int32_t isAdministrator = 0;  // the process token lists the built-in Administrators group
+    int32_t isAdministrator = 0;  // the process token holds the built-in Administrators group enabled
     int32_t useDiskService = 0;   // raw disk calls go to the disk service instead of Win32
 };
 
@@ -29,8 +29,8 @@ bool CheckEnvironment();
 // True when IsWow64Process exists and says so.
 bool QueryWow64();
 
-// True when the process token's groups, read into 1,024 bytes, include S-1-5-32-544. Group attributes
-// are not looked at, so a deny-only Administrators group counts.
+// True when the process token's groups, read into 1,024 bytes, include S-1-5-32-544 enabled. The
+// deny-only group of an administrator's process that is not elevated does not count.
 bool IsUserAdministrator();
 
 // The search of IsUserAdministrator over a TOKEN_GROUPS record.

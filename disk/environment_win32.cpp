@@ -35,8 +35,12 @@ bool TokenGroupsListAdministrators(const void* tokenGroups) {
     }
     const auto* groups = static_cast<const TOKEN_GROUPS*>(tokenGroups);
     bool found = false;
+    // Under user account control an administrator's process holds the group for denying only: it
+    // cannot open drives, so it counts as no administrator and takes the disk service.
     for (DWORD i = 0; i < groups->GroupCount && !found; ++i) {
-        found = EqualSid(groups->Groups[i].Sid, administrators) != FALSE;
+        const DWORD attributes = groups->Groups[i].Attributes;
+        found = EqualSid(groups->Groups[i].Sid, administrators) != FALSE && (attributes & SE_GROUP_ENABLED) &&
+                !(attributes & SE_GROUP_USE_FOR_DENY_ONLY);
     }
     FreeSid(administrators);
     return found;

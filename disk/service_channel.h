@@ -1,6 +1,7 @@
 // The disk service channel: one named shared block and two named auto-reset events through which
-// the program hands raw drive calls to the disk service. This header is the one description of the
-// block that both sides use: field offsets, sizes, command codes and the names of the objects.
+// the program hands raw drive calls to the disk service, and a named mutex that gives one client at
+// a time, of all processes, its turn. This header is the one description of the block that both
+// sides use: field offsets, sizes, command codes and the names of the objects.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +13,11 @@ constexpr uint32_t kServiceBlockSize = 0x200200;  // 2,097,664
 constexpr uint32_t kServiceDataSize = 0x177000;  // 1,536,000
 
 // Common header. Every field is a little-endian 32-bit value.
-constexpr uint32_t kSvcCommand = 0x000;    // command code, written by the client
-constexpr uint32_t kSvcReserved = 0x004;   // used by neither side
+constexpr uint32_t kSvcCommand = 0x000;  // command code, written by the client
+// The client's process id, in every request; the service closes what a client left open once its
+// process has ended. 0 from a client that does not send it: its handles stay open until the
+// service stops.
+constexpr uint32_t kSvcClientProcess = 0x004;
 constexpr uint32_t kSvcResult = 0x008;     // the Win32 call's return value (BOOL, handle or DWORD)
 constexpr uint32_t kSvcLastError = 0x00C;  // the service thread's last error right after the call
 constexpr uint32_t kSvcHandle = 0x010;     // the handle or window the call works on
@@ -81,12 +85,13 @@ struct ServiceChannelNames {
     std::wstring request;
     std::wstring response;
     std::wstring service;
+    std::wstring exchange;  // the mutex a client holds from filling the block to reading the answer
 };
 
 // The names the program and the installed service use.
 inline ServiceChannelNames DiskServiceNames() {
     return {L"Global\\ZRVKVNMappingObject", L"Global\\ZRVKVNRequestObject", L"Global\\ZRVKVNResponseObject",
-            L"ZRVKVN service"};
+            L"ZRVKVN service", L"Global\\ZRVKVNExchangeObject"};
 }
 
 // Block fields are read and written through these, never by casting a struct over the block.

@@ -1,5 +1,5 @@
 // The client side of the disk service channel: connect, disconnect, and the forwarding of each raw
-// call as one exchange under the client lock. Handles travel as 32-bit values: they are the
+// call as one exchange in the client's turn. Handles travel as 32-bit values: they are the
 // service's, and the program only hands them back.
 #include <windows.h>
 
@@ -11,8 +11,13 @@
 
 namespace {
 
-// A service that stops answering is noticed between slices of the wait for its answer.
+// A service that stops answering is noticed between slices of the wait for its answer; one that
+// runs but does not answer within kAnswerTimeoutMs (far beyond any transfer a working stick
+// makes) is given up on, as is a turn not had within twice that.
 constexpr DWORD kAnswerSliceMs = 250;
+constexpr DWORD kAnswerTimeoutMs = 120000;
+// After a client ended during its exchange, how long an answer to it may still come.
+constexpr DWORD kStrayAnswerMs = 5000;
 constexpr size_t kMaxPathChars = kSvcCreatePathChars - 1;
 
 // Process-wide and never destroyed: a worker thread may still be inside a call at process exit.
@@ -45,10 +50,12 @@ struct ClientState {
     uint8_t* view = nullptr;  // null while not connected
     HANDLE request = INVALID_HANDLE_VALUE;
     HANDLE response = INVALID_HANDLE_VALUE;
+    HANDLE exchange = nullptr;  // the mutex every client of every process holds for its exchange
 };
 
 ClientState client;
 ServiceAliveCheck aliveCheck = nullptr;
+DWORD answerTimeoutMs = kAnswerTimeoutMs;
 
 ServiceChannelNames& Names() {
     static ServiceChannelNames names = DiskServiceNames();
@@ -74,6 +81,8 @@ void ReleaseChannel() {
     client.view = nullptr;
     CloseIfOpen(&client.request);
     CloseIfOpen(&client.response);
+    if (client.exchange) CloseHandle(client.exchange);
+    client.exchange = nullptr;
     if (client.mapping) CloseHandle(client.mapping);
     client.mapping = nullptr;
 }
@@ -82,22 +91,64 @@ bool ServiceAlive() {
     return aliveCheck ? aliveCheck() : IsDiskServiceRunning();
 }
 
-// Signals the request and waits for the answer in slices. False when the service is no longer
-// running and has not answered; the channel is then released, so later calls fail at once.
-bool Exchange() {
-    // An answer left over from a client that went away must not pass for the answer to this request.
-    ResetEvent(client.response);
-    SetEvent(client.request);
-    for (;;) {
-        DWORD wait = WaitForSingleObject(client.response, kAnswerSliceMs);
-        if (wait == WAIT_OBJECT_0) return true;
-        if (wait == WAIT_TIMEOUT && ServiceAlive()) continue;
-        // An answer may have come just as the service went away.
-        if (WaitForSingleObject(client.response, 0) == WAIT_OBJECT_0) return true;
-        ReleaseChannel();
-        return false;
+// The calling thread's turn at the channel: the client lock of this process and the exchange mutex
+// shared with every other client, held from filling the block to reading the answer, so that no
+// other client, of this process or another session's, can overwrite the request or take the answer.
+class Turn {
+public:
+    Turn() {
+        Lock().Enter();
+        if (!client.view) {
+            error_ = ERROR_SERVICE_NOT_ACTIVE;
+            return;
+        }
+        // Another client's exchange ends within its own answer time-out.
+        const DWORD wait = WaitForSingleObject(client.exchange, 2 * answerTimeoutMs);
+        if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) {
+            error_ = wait == WAIT_TIMEOUT ? ERROR_TIMEOUT : GetLastError();
+            return;
+        }
+        owned_ = true;
+        // A client that ended during its exchange left the mutex abandoned; the service may still be
+        // answering it, and that answer must not pass for the answer to this request.
+        if (wait == WAIT_ABANDONED) WaitForSingleObject(client.response, kStrayAnswerMs);
+        StoreBlock32(client.view, kSvcClientProcess, GetCurrentProcessId());
     }
-}
+    ~Turn() {
+        if (owned_) ReleaseMutex(client.exchange);
+        Lock().Leave();
+    }
+    Turn(const Turn&) = delete;
+    Turn& operator=(const Turn&) = delete;
+
+    // The block to fill, or null when the turn was not had; then error() tells why.
+    uint8_t* block() const { return owned_ ? client.view : nullptr; }
+    DWORD error() const { return error_; }
+
+    // Signals the request and waits for the answer in slices. False when the service is no longer
+    // running or does not answer in time; the channel is then released, so later calls fail at once.
+    bool Exchange() {
+        // An answer left over from a client that went away must not pass for the answer to this request.
+        ResetEvent(client.response);
+        SetEvent(client.request);
+        for (DWORD waited = 0;; waited += kAnswerSliceMs) {
+            const DWORD wait = WaitForSingleObject(client.response, kAnswerSliceMs);
+            if (wait == WAIT_OBJECT_0) return true;
+            if (wait == WAIT_TIMEOUT && waited < answerTimeoutMs && ServiceAlive()) continue;
+            // An answer may have come just as the service went away.
+            if (WaitForSingleObject(client.response, 0) == WAIT_OBJECT_0) return true;
+            error_ = wait == WAIT_TIMEOUT && waited >= answerTimeoutMs ? ERROR_TIMEOUT : ERROR_SERVICE_NOT_ACTIVE;
+            ReleaseMutex(client.exchange);
+            owned_ = false;
+            ReleaseChannel();
+            return false;
+        }
+    }
+
+private:
+    bool owned_ = false;
+    DWORD error_ = 0;
+};
 
 void StoreOverlapped(uint8_t* block, uint32_t offset, const OVERLAPPED* overlapped) {
     uint32_t fields[5] = {};
@@ -135,10 +186,10 @@ HANDLE ServiceCreateFile(const wchar_t* fileName,
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return INVALID_HANDLE_VALUE;
     }
-    Held held;
-    uint8_t* block = client.view;
+    Turn turn;
+    uint8_t* block = turn.block();
     if (!block) {
-        SetLastError(ERROR_SERVICE_NOT_ACTIVE);
+        SetLastError(turn.error());
         return INVALID_HANDLE_VALUE;
     }
     StoreBlock32(block, kSvcCommand, SVCFDD_CREATEFILE);
@@ -152,8 +203,8 @@ HANDLE ServiceCreateFile(const wchar_t* fileName,
     StoreBlock32(block, kSvcCreateDisposition, creationDisposition);
     StoreBlock32(block, kSvcCreateFlags, flagsAndAttributes);
     StoreBlock32(block, kSvcCreateTemplate, HandleValue(templateFile));
-    if (!Exchange()) {
-        SetLastError(ERROR_SERVICE_NOT_ACTIVE);
+    if (!turn.Exchange()) {
+        SetLastError(turn.error());
         return INVALID_HANDLE_VALUE;
     }
     HANDLE result = HandleFrom(LoadBlock32(block, kSvcResult));
@@ -162,12 +213,12 @@ HANDLE ServiceCreateFile(const wchar_t* fileName,
 }
 
 BOOL ServiceCloseHandle(HANDLE object) {
-    Held held;
-    uint8_t* block = client.view;
-    if (!block) return Refuse(nullptr, ERROR_SERVICE_NOT_ACTIVE);
+    Turn turn;
+    uint8_t* block = turn.block();
+    if (!block) return Refuse(nullptr, turn.error());
     StoreBlock32(block, kSvcCommand, SVCFDD_CLOSEHANDLE);
     StoreBlock32(block, kSvcHandle, HandleValue(object));
-    if (!Exchange()) return Refuse(nullptr, ERROR_SERVICE_NOT_ACTIVE);
+    if (!turn.Exchange()) return Refuse(nullptr, turn.error());
     BOOL result = static_cast<BOOL>(LoadBlock32(block, kSvcResult));
     SetLastError(LoadBlock32(block, kSvcLastError));
     return result;
@@ -175,10 +226,10 @@ BOOL ServiceCloseHandle(HANDLE object) {
 
 // The new high part is not passed back: the program only ever seeks within 4 GiB.
 DWORD ServiceSetFilePointer(HANDLE file, LONG distanceToMove, LONG* distanceToMoveHigh, DWORD moveMethod) {
-    Held held;
-    uint8_t* block = client.view;
+    Turn turn;
+    uint8_t* block = turn.block();
     if (!block) {
-        SetLastError(ERROR_SERVICE_NOT_ACTIVE);
+        SetLastError(turn.error());
         return INVALID_SET_FILE_POINTER;
     }
     StoreBlock32(block, kSvcCommand, SVCFDD_SETFILEPOINTER);
@@ -186,8 +237,8 @@ DWORD ServiceSetFilePointer(HANDLE file, LONG distanceToMove, LONG* distanceToMo
     StoreBlock32(block, kSvcSeekLow, static_cast<uint32_t>(distanceToMove));
     StoreBlock32(block, kSvcSeekHigh, distanceToMoveHigh ? static_cast<uint32_t>(*distanceToMoveHigh) : 0);
     StoreBlock32(block, kSvcSeekMethod, moveMethod);
-    if (!Exchange()) {
-        SetLastError(ERROR_SERVICE_NOT_ACTIVE);
+    if (!turn.Exchange()) {
+        SetLastError(turn.error());
         return INVALID_SET_FILE_POINTER;
     }
     DWORD result = LoadBlock32(block, kSvcResult);
@@ -197,15 +248,15 @@ DWORD ServiceSetFilePointer(HANDLE file, LONG distanceToMove, LONG* distanceToMo
 
 BOOL ServiceReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead, OVERLAPPED* overlapped) {
     if (bytesToRead > kServiceDataSize) return Refuse(bytesRead, ERROR_NOT_ENOUGH_MEMORY);
-    Held held;
-    uint8_t* block = client.view;
-    if (!block) return Refuse(bytesRead, ERROR_SERVICE_NOT_ACTIVE);
+    Turn turn;
+    uint8_t* block = turn.block();
+    if (!block) return Refuse(bytesRead, turn.error());
     StoreBlock32(block, kSvcCommand, SVCFDD_READFILE);
     StoreBlock32(block, kSvcHandle, HandleValue(file));
     StoreBlock32(block, kSvcIoCount, bytesToRead);
     std::memset(block + kSvcIoData, 0, bytesToRead);
     StoreOverlapped(block, kSvcIoOverlapped, overlapped);
-    if (!Exchange()) return Refuse(bytesRead, ERROR_SERVICE_NOT_ACTIVE);
+    if (!turn.Exchange()) return Refuse(bytesRead, turn.error());
     BOOL result = static_cast<BOOL>(LoadBlock32(block, kSvcResult));
     DWORD done = LoadBlock32(block, kSvcIoDone);
     if (done > bytesToRead) done = bytesToRead;  // never beyond the caller's buffer
@@ -221,15 +272,15 @@ BOOL ServiceWriteFile(HANDLE file,
                       DWORD* bytesWritten,
                       OVERLAPPED* overlapped) {
     if (bytesToWrite > kServiceDataSize) return Refuse(bytesWritten, ERROR_NOT_ENOUGH_MEMORY);
-    Held held;
-    uint8_t* block = client.view;
-    if (!block) return Refuse(bytesWritten, ERROR_SERVICE_NOT_ACTIVE);
+    Turn turn;
+    uint8_t* block = turn.block();
+    if (!block) return Refuse(bytesWritten, turn.error());
     StoreBlock32(block, kSvcCommand, SVCFDD_WRITEFILE);
     StoreBlock32(block, kSvcHandle, HandleValue(file));
     StoreBlock32(block, kSvcIoCount, bytesToWrite);
     if (bytesToWrite) std::memcpy(block + kSvcIoData, buffer, bytesToWrite);
     StoreOverlapped(block, kSvcIoOverlapped, overlapped);
-    if (!Exchange()) return Refuse(bytesWritten, ERROR_SERVICE_NOT_ACTIVE);
+    if (!turn.Exchange()) return Refuse(bytesWritten, turn.error());
     BOOL result = static_cast<BOOL>(LoadBlock32(block, kSvcResult));
     if (bytesWritten) *bytesWritten = LoadBlock32(block, kSvcIoDone);
     SetLastError(LoadBlock32(block, kSvcLastError));
@@ -247,9 +298,9 @@ BOOL ServiceDeviceIoControl(HANDLE device,
     if (inBufferSize > kServiceDataSize || outBufferSize > kServiceDataSize) {
         return Refuse(bytesReturned, ERROR_NOT_ENOUGH_MEMORY);
     }
-    Held held;
-    uint8_t* block = client.view;
-    if (!block) return Refuse(bytesReturned, ERROR_SERVICE_NOT_ACTIVE);
+    Turn turn;
+    uint8_t* block = turn.block();
+    if (!block) return Refuse(bytesReturned, turn.error());
     StoreBlock32(block, kSvcCommand, SVCFDD_DEVICEIOCONTROL);
     StoreBlock32(block, kSvcHandle, HandleValue(device));
     StoreBlock32(block, kSvcIoctlCode, ioControlCode);
@@ -257,7 +308,7 @@ BOOL ServiceDeviceIoControl(HANDLE device,
     StoreBlock32(block, kSvcIoctlInSize, inBufferSize);
     StoreBlock32(block, kSvcIoctlOutSize, outBufferSize);
     StoreOverlapped(block, kSvcIoctlOverlapped, overlapped);
-    if (!Exchange()) return Refuse(bytesReturned, ERROR_SERVICE_NOT_ACTIVE);
+    if (!turn.Exchange()) return Refuse(bytesReturned, turn.error());
     BOOL result = static_cast<BOOL>(LoadBlock32(block, kSvcResult));
     DWORD returned = LoadBlock32(block, kSvcIoctlReturned);
     if (returned > outBufferSize) returned = outBufferSize;  // never beyond the caller's buffer
@@ -299,8 +350,10 @@ bool ConnectDiskService(void* process) {
     if (!mapping) return false;
     HANDLE request = OpenEventW(EVENT_ALL_ACCESS, FALSE, names.request.c_str());
     HANDLE response = request ? OpenEventW(EVENT_ALL_ACCESS, FALSE, names.response.c_str()) : nullptr;
-    void* view = response ? MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, kServiceBlockSize) : nullptr;
+    HANDLE exchange = response ? OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, names.exchange.c_str()) : nullptr;
+    void* view = exchange ? MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, kServiceBlockSize) : nullptr;
     if (!view) {
+        if (exchange) CloseHandle(exchange);
         if (response) CloseHandle(response);
         if (request) CloseHandle(request);
         CloseHandle(mapping);
@@ -310,18 +363,33 @@ bool ConnectDiskService(void* process) {
     client.view = static_cast<uint8_t*>(view);
     client.request = request;
     client.response = response;
-    StoreBlock32(client.view, kSvcCommand, SVCFDD_CONNECT);
-    StoreBlock32(client.view, kSvcHandle, HandleValue(process));
-    return Exchange();
+    client.exchange = exchange;
+    bool answered = false;
+    {
+        Turn turn;
+        if (uint8_t* block = turn.block()) {
+            StoreBlock32(block, kSvcCommand, SVCFDD_CONNECT);
+            StoreBlock32(block, kSvcHandle, HandleValue(process));
+            answered = turn.Exchange();
+        }
+    }
+    if (!answered) ReleaseChannel();
+    return answered;
 }
 
 void DisconnectDiskService(void* process) {
     if (!environmentInfo.useDiskService) return;
     Held held;
-    if (!client.view) return;
-    StoreBlock32(client.view, kSvcCommand, SVCFDD_DISCONNECT);
-    StoreBlock32(client.view, kSvcHandle, HandleValue(process));
-    if (Exchange()) ReleaseChannel();
+    {
+        Turn turn;
+        if (uint8_t* block = turn.block()) {
+            StoreBlock32(block, kSvcCommand, SVCFDD_DISCONNECT);
+            StoreBlock32(block, kSvcHandle, HandleValue(process));
+            turn.Exchange();
+        }
+    }
+    // Released after the turn: the mutex must be let go before its handle is closed.
+    ReleaseChannel();
 }
 
 void UseServiceChannelNames(const ServiceChannelNames& names) {
@@ -332,4 +400,8 @@ void UseServiceChannelNames(const ServiceChannelNames& names) {
 
 void UseServiceAliveCheck(ServiceAliveCheck check) {
     aliveCheck = check;
+}
+
+void UseServiceAnswerTimeout(uint32_t ms) {
+    answerTimeoutMs = ms ? ms : kAnswerTimeoutMs;
 }

@@ -33,6 +33,8 @@ public:
     // Whole sectors only: an offset or size that is not a multiple of 512 fails with
     // ERROR_INVALID_PARAMETER before any call, as the unbuffered device would. Buffers that
     // are not at kTransferAlignment are passed through an aligned buffer of the drive's own.
+    // A transfer larger than the disk service's data area goes in pieces of that size, each
+    // after a seek of its own; a failed seek fails the transfer.
     bool ReadAt(uint64_t offset, void* buffer, uint32_t bytes, uint32_t* done) override;
     bool WriteAt(uint64_t offset, const void* buffer, uint32_t bytes, uint32_t* done) override;
     // Unbuffered transfers leave nothing to push.
@@ -45,9 +47,8 @@ public:
     int32_t driveNumber() const { return driveNumber_; }
 
 private:
-    // Moves the drive's file pointer to offset; the result is not looked at (a failed move
-    // shows in the transfer that follows).
-    void Seek(uint64_t offset);
+    // Moves the drive's file pointer to offset. False when the move fails.
+    bool Seek(uint64_t offset);
     uint8_t* BounceBuffer();
     // Reads into or writes from data; done counts the bytes moved before any failure.
     bool Transfer(uint64_t offset, uint8_t* data, uint32_t bytes, bool write, uint32_t* done);
@@ -55,5 +56,5 @@ private:
     RawHandle volumeHandle_;
     RawHandle driveHandle_;
     int32_t driveNumber_ = -1;
-    uint8_t* bounce_ = nullptr;  // one slot, allocated at the first unaligned transfer
+    uint8_t* bounce_ = nullptr;  // one piece, allocated at the first unaligned transfer
 };

@@ -9,6 +9,7 @@
 
 #include "disk/environment.h"
 #include "disk/sector_access.h"
+#include "disk/service_channel.h"
 #include "disk/system_error.h"
 #include "disk/usb_drive.h"
 
@@ -18,7 +19,11 @@ constexpr DWORD kFsctlDismountVolume = 0x00090020;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;  // 7
 constexpr DWORD kUnbufferedNormal = FILE_FLAG_NO_BUFFERING | FILE_ATTRIBUTE_NORMAL;  // 0x20000080
 constexpr size_t kMaxPath = 260;
-constexpr uint32_t kBounceSize = kBlockImageSize;
+// The most one raw call moves: what the disk service's data area carries, on both routes alike, so
+// that a transfer that works directly works through the service. Whole sectors, and a multiple of
+// kTransferAlignment, so that every piece of an aligned buffer is aligned too.
+constexpr uint32_t kPieceSize = kServiceDataSize;
+static_assert(kPieceSize % kSectorSize == 0 && kPieceSize % kTransferAlignment == 0, "pieces keep alignment");
 
 bool IsAligned(const void* p) {
     return reinterpret_cast<uintptr_t>(p) % kTransferAlignment == 0;
@@ -85,19 +90,21 @@ void UsbDrive::CloseDrive() {
     }
 }
 
-void UsbDrive::Seek(uint64_t offset) {
+bool UsbDrive::Seek(uint64_t offset) {
     // The low part alone reaches 2 GiB, far beyond 100 slots; a larger offset takes its high
-    // part along rather than wrapping to a negative distance.
+    // part along rather than wrapping to a negative distance. The low part of a whole-sector
+    // offset is never INVALID_SET_FILE_POINTER, so that value can only be a failure.
     if (offset <= 0x7FFFFFFFu) {
-        RawSetFilePointer(driveHandle_, static_cast<LONG>(offset), nullptr, FILE_BEGIN);
-    } else {
-        LONG high = static_cast<LONG>(offset >> 32);
-        RawSetFilePointer(driveHandle_, static_cast<LONG>(static_cast<uint32_t>(offset)), &high, FILE_BEGIN);
+        return RawSetFilePointer(driveHandle_, static_cast<LONG>(offset), nullptr, FILE_BEGIN) !=
+               INVALID_SET_FILE_POINTER;
     }
+    LONG high = static_cast<LONG>(offset >> 32);
+    return RawSetFilePointer(driveHandle_, static_cast<LONG>(static_cast<uint32_t>(offset)), &high, FILE_BEGIN) !=
+           INVALID_SET_FILE_POINTER;
 }
 
 uint8_t* UsbDrive::BounceBuffer() {
-    if (!bounce_) bounce_ = static_cast<uint8_t*>(_aligned_malloc(kBounceSize, kTransferAlignment));
+    if (!bounce_) bounce_ = static_cast<uint8_t*>(_aligned_malloc(kPieceSize, kTransferAlignment));
     return bounce_;
 }
 
@@ -117,7 +124,7 @@ bool UsbDrive::Transfer(uint64_t offset, uint8_t* data, uint32_t bytes, bool wri
         return false;
     }
     // The drive is opened unbuffered: a buffer that is not sector-aligned goes through the
-    // aligned bounce buffer, a piece at a time.
+    // aligned bounce buffer. Either way the transfer goes a piece at a time.
     const bool direct = IsAligned(data);
     uint8_t* bounce = direct ? nullptr : BounceBuffer();
     if (!direct && !bounce) {
@@ -125,10 +132,14 @@ bool UsbDrive::Transfer(uint64_t offset, uint8_t* data, uint32_t bytes, bool wri
         return false;
     }
     while (*done < bytes) {
-        const uint32_t part = direct ? bytes : std::min(bytes - *done, kBounceSize);
-        uint8_t* io = direct ? data : bounce;
+        const uint32_t part = std::min(bytes - *done, kPieceSize);
+        uint8_t* io = direct ? data + *done : bounce;
         if (write && !direct) std::memcpy(bounce, data + *done, part);
-        Seek(offset + *done);
+        // A transfer after a failed seek would move the bytes at the old position.
+        if (!Seek(offset + *done)) {
+            CaptureLastSystemError();
+            return false;
+        }
         DWORD moved = 0;
         const BOOL ok = write ? RawWriteFile(driveHandle_, io, part, &moved, nullptr)
                               : RawReadFile(driveHandle_, io, part, &moved, nullptr);
@@ -139,7 +150,7 @@ bool UsbDrive::Transfer(uint64_t offset, uint8_t* data, uint32_t bytes, bool wri
             CaptureLastSystemError();
             return false;
         }
-        if (moved < part || direct) break;  // the end of the drive, or all in one call
+        if (moved < part) break;  // the end of the drive
     }
     return true;
 }

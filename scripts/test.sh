@@ -30,6 +30,10 @@ step "win32: build (i686, static)"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$jobs"
 
+step "win32: every function the shipped executables import exists on Windows XP"
+bash scripts/xp-imports.sh build/win32/ui/slotwise.exe build/win32/service/ZRVKVNService.exe \
+    build/win32/cli/slotwise-cli.exe
+
 . scripts/wine-env.sh
 if slotwise_can_run_i386; then
     wine_preset=win32

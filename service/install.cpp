@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 
 #include "service/service_log.h"
 
@@ -22,7 +23,46 @@ void ProbeService() {
     CloseServiceHandle(manager);
 }
 
+// The executable's full path, however long: the buffer grows until the path fits. Empty, with the
+// last error set, when it cannot be had.
+std::wstring OwnPath() {
+    constexpr size_t kLongestPath = 32768;  // the longest path Windows has
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0) return std::wstring();
+        // A path that filled the buffer may have been cut (without a terminator before Vista).
+        if (length < path.size()) return path.substr(0, length);
+        if (path.size() >= kLongestPath) {
+            SetLastError(ERROR_FILENAME_EXCED_RANGE);
+            return std::wstring();
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
 }  // namespace
+
+std::wstring ServicePathFor(std::wstring path) {
+    if (path.empty() || path.size() < MAX_PATH) return path.empty() ? path : L"\"" + path + L"\"";
+    // A path this long is only looked up with the \\?\ prefix.
+    const std::wstring prefix = L"\\\\?\\", unc = L"\\\\?\\UNC";
+    if (path.compare(0, 4, prefix) != 0) path = path.compare(0, 2, L"\\\\") == 0 ? unc + path.substr(1) : prefix + path;
+    std::wstring shortPath(path.size() + 1, L'\0');
+    const DWORD length = GetShortPathNameW(path.c_str(), &shortPath[0], static_cast<DWORD>(shortPath.size()));
+    if (length == 0 || length >= shortPath.size()) return std::wstring();
+    shortPath.resize(length);
+    if (shortPath.compare(0, unc.size() + 1, unc + L"\\") == 0) {
+        shortPath.replace(0, unc.size(), L"\\");
+    } else if (shortPath.compare(0, 4, prefix) == 0) {
+        shortPath.erase(0, 4);
+    }
+    if (shortPath.size() >= MAX_PATH) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return std::wstring();
+    }
+    return L"\"" + shortPath + L"\"";
+}
 
 int InstallService() {
     ProbeService();
@@ -31,14 +71,12 @@ int InstallService() {
         printf("Couldn't open service manager(%d)\n", static_cast<int>(GetLastError()));
         return 1;
     }
-    // Quoted, so that a folder name with blanks cannot be taken for a shorter program path.
-    wchar_t path[MAX_PATH + 2] = L"\"";
-    DWORD length = GetModuleFileNameW(nullptr, path + 1, MAX_PATH);
-    path[1 + length] = L'"';
-    path[2 + length] = L'\0';
-    SC_HANDLE service =
-        CreateServiceW(manager, kServiceName, kServiceName, SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
-                       SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, path, nullptr, nullptr, nullptr, nullptr, nullptr);
+    const std::wstring path = ServicePathFor(OwnPath());
+    SC_HANDLE service = path.empty()
+                            ? nullptr
+                            : CreateServiceW(manager, kServiceName, kServiceName, SERVICE_ALL_ACCESS,
+                                             SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
+                                             path.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
     if (!service) {
         printf("createservice failure(%d)\n", static_cast<int>(GetLastError()));
         CloseServiceHandle(manager);

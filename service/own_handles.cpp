@@ -1,9 +1,9 @@
 // The disk service's table of handles it opened for clients.
 #include "service/own_handles.h"
 
-void OwnHandles::Add(uint32_t value, void* handle) {
+void OwnHandles::Add(uint32_t value, void* handle, uint32_t owner) {
     Remove(value);
-    entries_.push_back({value, handle});
+    entries_.push_back({value, handle, owner});
 }
 
 void* OwnHandles::Find(uint32_t value) const {
@@ -23,9 +23,13 @@ void OwnHandles::Remove(uint32_t value) {
     }
 }
 
-void* OwnHandles::TakeAny() {
-    if (entries_.empty()) return nullptr;
-    void* handle = entries_.back().handle;
-    entries_.pop_back();
-    return handle;
+void* OwnHandles::TakeAny(uint32_t owner) {
+    for (size_t i = entries_.size(); i-- > 0;) {
+        if (owner != kAnyOwner && entries_[i].owner != owner) continue;
+        void* handle = entries_[i].handle;
+        entries_[i] = entries_.back();
+        entries_.pop_back();
+        return handle;
+    }
+    return nullptr;
 }

@@ -1,19 +1,25 @@
-// Executing the requests of the disk service channel, with the service's own checks: only drives and
-// volumes are opened, only handles opened here are used, sizes are checked against the data area
+// Executing the requests of the disk service channel, with the service's own checks: only USB flash
+// drives and their volumes are opened, only handles opened here are used, sizes are checked against the data area
 // whatever the client claims, and only the program's control codes are sent.
 #include "service/request_worker.h"
 
+#include <malloc.h>
 #include <ntddscsi.h>
 
 #include <cstddef>
 #include <cstring>
-#include <new>
 
 #include "disk/service_channel.h"
 #include "service/request_checks.h"
 #include "service/service_log.h"
 
 namespace {
+
+// How often an idle worker looks for clients that have ended.
+constexpr DWORD kClientCheckMs = 1000;
+// The data area lies at an odd place in the block; drives opened unbuffered need sector-aligned
+// buffers, so transfers go through the worker's own buffer, aligned for any sector size.
+constexpr size_t kScratchAlignment = 4096;
 
 uint32_t ValueOf(const void* handle) {
     return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handle));
@@ -34,14 +40,51 @@ bool IsAllowedPassThrough(const uint8_t* input, uint32_t inputSize) {
 
 }  // namespace
 
-RequestWorker::RequestWorker(uint8_t* block) : block_(block), scratch_(new (std::nothrow) uint8_t[kServiceDataSize]) {}
+RequestWorker::RequestWorker(uint8_t* block, const RawCallTable& calls)
+    : block_(block),
+      calls_(calls),
+      scratch_(static_cast<uint8_t*>(_aligned_malloc(kServiceDataSize, kScratchAlignment)), _aligned_free) {}
 
 RequestWorker::~RequestWorker() {
-    while (void* handle = files_.TakeAny()) {
-        ::CloseHandle(handle);
+    CloseHandlesOf(OwnHandles::kAnyOwner);
+    for (const Client& c : clients_)
+        CloseHandle(c.process);
+}
+
+void RequestWorker::CloseHandlesOf(uint32_t processId) {
+    while (void* handle = files_.TakeAny(processId)) {
+        calls_.closeHandle(handle);
     }
-    while (void* notification = notifications_.TakeAny()) {
+    while (void* notification = notifications_.TakeAny(processId)) {
         ::UnregisterDeviceNotification(notification);
+    }
+}
+
+void RequestWorker::Meet(uint32_t processId) {
+    if (processId == 0 || clients_.size() >= kMaxClients) return;
+    for (const Client& c : clients_) {
+        if (c.processId == processId) return;
+    }
+    // Held open, the process id cannot pass to another process while the service knows it.
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+    if (process) clients_.push_back({processId, process});
+}
+
+void RequestWorker::Forget(uint32_t processId) {
+    // Clients that sent no process id share 0: one of them leaving must not close the others' handles.
+    if (processId == 0) return;
+    CloseHandlesOf(processId);
+    for (size_t i = 0; i < clients_.size(); ++i) {
+        if (clients_[i].processId != processId) continue;
+        CloseHandle(clients_[i].process);
+        clients_.erase(clients_.begin() + static_cast<ptrdiff_t>(i));
+        return;
+    }
+}
+
+void RequestWorker::ReleaseEndedClients() {
+    for (size_t i = clients_.size(); i-- > 0;) {
+        if (WaitForSingleObject(clients_[i].process, 0) == WAIT_OBJECT_0) Forget(clients_[i].processId);
     }
 }
 
@@ -51,6 +94,10 @@ void RequestWorker::Answer(uint32_t result, uint32_t error) {
 }
 
 void RequestWorker::Execute() {
+    // Before the request: an open refused for want of room may find it in an ended client's handles.
+    ReleaseEndedClients();
+    client_ = LoadBlock32(block_, kSvcClientProcess);
+    Meet(client_);
     switch (LoadBlock32(block_, kSvcCommand)) {
         case SVCFDD_CREATEFILE: Open(); break;
         case SVCFDD_CLOSEHANDLE: Close(); break;
@@ -60,7 +107,8 @@ void RequestWorker::Execute() {
         case SVCFDD_SETFILEPOINTER: Seek(); break;
         case SVCFDD_REGDEVNOTIFY: RegisterNotification(); break;
         case SVCFDD_UNREGDEVNOTIFY: UnregisterNotification(); break;
-        default: break;  // connect, disconnect and unknown codes are only answered
+        case SVCFDD_DISCONNECT: Forget(client_); break;
+        default: break;  // connect and unknown codes are only answered
     }
 }
 
@@ -88,11 +136,11 @@ void RequestWorker::Open() {
         error = ERROR_INVALID_PARAMETER;
     } else if (files_.Full()) {
         error = ERROR_TOO_MANY_OPEN_FILES;
-    } else {
+    } else if ((error = CheckServedDrive(calls_, path)) == 0) {
         SetLastError(0);
-        handle = ::CreateFileW(path, access, share, nullptr, disposition, flags, nullptr);
+        handle = calls_.createFile(path, access, share, nullptr, disposition, flags, nullptr);
         error = GetLastError();
-        if (handle != INVALID_HANDLE_VALUE) files_.Add(ValueOf(handle), handle);
+        if (handle != INVALID_HANDLE_VALUE) files_.Add(ValueOf(handle), handle, client_);
     }
     Answer(ValueOf(handle), error);
     DebugText("<<SVCFDD_CREATEFILE %d\n", static_cast<int>(ValueOf(handle)));
@@ -105,7 +153,7 @@ void RequestWorker::Close() {
     if (!handle) return Answer(FALSE, ERROR_INVALID_HANDLE);
     files_.Remove(value);
     SetLastError(0);
-    BOOL result = ::CloseHandle(handle);
+    BOOL result = calls_.closeHandle(handle);
     Answer(result, GetLastError());
 }
 
@@ -117,12 +165,13 @@ void RequestWorker::Write() {
         StoreBlock32(block_, kSvcIoDone, 0);
         return Answer(FALSE, ERROR_INVALID_HANDLE);
     }
-    if (count > kServiceDataSize) {
+    if (count > kServiceDataSize || !scratch_) {
         StoreBlock32(block_, kSvcIoDone, 0);
         return Answer(FALSE, ERROR_NOT_ENOUGH_MEMORY);
     }
+    std::memcpy(scratch_.get(), block_ + kSvcIoData, count);
     SetLastError(0);
-    BOOL result = ::WriteFile(handle, block_ + kSvcIoData, count, &done, nullptr);
+    BOOL result = calls_.writeFile(handle, scratch_.get(), count, &done, nullptr);
     DWORD error = GetLastError();
     StoreBlock32(block_, kSvcIoDone, done);
     Answer(result, error);
@@ -137,12 +186,14 @@ void RequestWorker::Read() {
     DWORD error;
     if (!handle) {
         error = ERROR_INVALID_HANDLE;
-    } else if (count > kServiceDataSize) {
+    } else if (count > kServiceDataSize || !scratch_) {
         error = ERROR_NOT_ENOUGH_MEMORY;
     } else {
         SetLastError(0);
-        result = ::ReadFile(handle, block_ + kSvcIoData, count, &done, nullptr);
+        result = calls_.readFile(handle, scratch_.get(), count, &done, nullptr);
         error = GetLastError();
+        if (done > count) done = count;
+        std::memcpy(block_ + kSvcIoData, scratch_.get(), done);
     }
     StoreBlock32(block_, kSvcIoDone, done);
     Answer(result, error);
@@ -170,8 +221,8 @@ void RequestWorker::Control() {
     // An empty side has no buffer: some drivers look at the pointer even when the size is 0.
     DWORD returned = 0;
     SetLastError(0);
-    BOOL result = ::DeviceIoControl(handle, code, inSize ? data : nullptr, inSize, outSize ? data : nullptr, outSize,
-                                    &returned, nullptr);
+    BOOL result = calls_.deviceIoControl(handle, code, inSize ? data : nullptr, inSize, outSize ? data : nullptr,
+                                         outSize, &returned, nullptr);
     DWORD error = GetLastError();
     if (returned > outSize) returned = outSize;
     std::memcpy(block_ + kSvcIoctlData, data, returned);
@@ -188,10 +239,10 @@ void RequestWorker::Seek() {
     SetLastError(0);
     DWORD result;
     if (highField == 0) {
-        result = ::SetFilePointer(handle, low, nullptr, method);
+        result = calls_.setFilePointer(handle, low, nullptr, method);
     } else {
         LONG high = static_cast<LONG>(highField);
-        result = ::SetFilePointer(handle, low, &high, method);
+        result = calls_.setFilePointer(handle, low, &high, method);
         StoreBlock32(block_, kSvcSeekHigh, static_cast<uint32_t>(high));
     }
     Answer(result, GetLastError());
@@ -213,7 +264,7 @@ void RequestWorker::RegisterNotification() {
     SetLastError(0);
     HDEVNOTIFY notification = ::RegisterDeviceNotificationW(recipient, filter, flags);
     DWORD error = GetLastError();
-    if (notification) notifications_.Add(ValueOf(notification), notification);
+    if (notification) notifications_.Add(ValueOf(notification), notification, client_);
     Answer(ValueOf(notification), error);
     // Posted, not sent: a recipient whose thread is waiting for this answer would otherwise never
     // receive it, and the service would wait for that thread for ever.
@@ -230,11 +281,15 @@ void RequestWorker::UnregisterNotification() {
     Answer(result, GetLastError());
 }
 
-void ServeRequests(const ChannelObjects& objects, HANDLE stop) {
-    RequestWorker worker(objects.block);
+void ServeRequests(const ChannelObjects& objects, HANDLE stop, const RawCallTable& calls) {
+    RequestWorker worker(objects.block, calls);
     HANDLE waits[2] = {stop, objects.request};
     for (;;) {
-        DWORD wait = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+        DWORD wait = WaitForMultipleObjects(2, waits, FALSE, kClientCheckMs);
+        if (wait == WAIT_TIMEOUT) {
+            worker.ReleaseEndedClients();
+            continue;
+        }
         if (wait != WAIT_OBJECT_0 + 1) return;
         DebugText("pSvcFDDComm %X ,command %d", ValueOf(objects.block),
                   static_cast<int>(LoadBlock32(objects.block, kSvcCommand)));

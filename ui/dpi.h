@@ -6,6 +6,12 @@
 
 constexpr int kDefaultDpi = 96;
 
+// Sent from Windows 8.1 on when the window's monitor scaling changes; the build's Windows XP headers
+// do not name it.
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
 // The DPI of the window's monitor where the system tells it per window, else the screen's.
 int WindowDpi(HWND window);
 

@@ -22,8 +22,9 @@ constexpr int kSingleMenu = 2;
 constexpr int kBulkMenu = 3;
 constexpr int kStatusChars = 255;
 
+// The probe that refuses such a stick fails no call: there is no system error to show with it.
 void ShowLargeSectorDrive(const LargeSectorDrive& drive) {
-    ShowSystemError(LargeSectorText(drive).c_str(), nullptr);
+    ShowMessage(LargeSectorText(drive), MB_ICONEXCLAMATION | MB_OK);
 }
 }  // namespace
 

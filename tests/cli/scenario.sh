@@ -293,6 +293,7 @@ section "Ctrl+C: at a question nothing is changed; in a job the block in progres
 run create-image large.img --size 151M
 interrupt_on_terminal "[y/N]" format-drive large.img --blocks 100
 run list large.img
+run format drive.img 4 --quick --yes  # empty again after the names section
 for block in 0 2 3 4; do before[$block]=$(slot_sum $block); done
 interrupt_on_terminal "[y/N]" format drive.img 4
 unchanged 4

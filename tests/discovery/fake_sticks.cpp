@@ -4,8 +4,10 @@
 #include <winioctl.h>
 
 #include <ntddscsi.h>  // after winioctl.h, whose codes it uses
+#include <setupapi.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "disk/discovery_calls.h"
@@ -19,11 +21,13 @@ extern const DiscoveryCallTable* discoveryCallOverride;
 namespace {
 
 FakeSticks* machine = nullptr;
-const DWORD kCodes[] = {0x90018, 0x90020, 0x2D1400, 0x2D1080, 0x4D004};
-const char* const kCalls[] = {"lock", "dismount", "query", "number", "capacity"};
+// Far above the handles a process has, so that a real handle is never taken for a stick's.
+constexpr uintptr_t kFirstHandle = 0x10000000;
+const DWORD kCodes[] = {0x90018, 0x90020, 0x2D1400, 0x2D1080, 0x4D004, 0x560000};
+const char* const kCalls[] = {"lock", "dismount", "query", "number", "capacity", "disks"};
 
 std::string Name(HANDLE h) {
-    return "h" + std::to_string((reinterpret_cast<uintptr_t>(h) - 0x100) / 4);
+    return "h" + std::to_string((reinterpret_cast<uintptr_t>(h) - kFirstHandle) / 4);
 }
 
 void Put32(std::string& bytes, size_t at, uint32_t value, bool bigEndian = false) {
@@ -59,7 +63,7 @@ CreateFake(const wchar_t* path, DWORD access, DWORD share, SECURITY_ATTRIBUTES*,
             if (!volume && !open.second.volume && open.second.stick.deviceNumber == stick.deviceNumber)
                 error = ERROR_SHARING_VIOLATION;
         if (error) break;
-        HANDLE h = reinterpret_cast<HANDLE>(uintptr_t{0x100} + 4 * ++machine->opens);
+        HANDLE h = reinterpret_cast<HANDLE>(kFirstHandle + 4 * ++machine->opens);
         machine->handles[h] = {stick, volume, 0};
         machine->log.push_back(line + (" =" + Name(h)));
         return h;
@@ -77,7 +81,9 @@ DWORD SeekFake(HANDLE h, LONG low, LONG* high, DWORD method) {
     const uint64_t to = high ? uint64_t{static_cast<uint32_t>(*high)} << 32 | static_cast<uint32_t>(low) : low;
     const std::string line = "seek " + Name(h) + " " + (high ? std::to_string(*high) + ":" : "") +
                              std::to_string(high ? static_cast<uint32_t>(low) : low);
-    if (!Answer(line, !open || method != FILE_BEGIN || (!high && low < 0), ERROR_INVALID_PARAMETER))
+    const bool fails = open && open->stick.fails == "seek";
+    if (!Answer(line, !open || method != FILE_BEGIN || (!high && low < 0) || fails,
+                fails ? open->stick.error : ERROR_INVALID_PARAMETER))
         return INVALID_SET_FILE_POINTER;
     open->position = to;
     return static_cast<DWORD>(to);
@@ -109,14 +115,21 @@ BOOL WriteFake(HANDLE h, const void* buffer, DWORD bytes, DWORD* done, OVERLAPPE
     return Transfer(true, h, static_cast<char*>(const_cast<void*>(buffer)), bytes, done, overlapped);
 }
 
-// A USB stick volume's answer to the program's requests; false for a request it would refuse.
-bool Control(const FakeStick& stick, DWORD code, const std::string& in, DWORD outSize, std::string* out) {
+// A USB stick's answer to the program's requests; false for a request it would refuse. Volumes
+// are locked and dismounted and tell their disks; both kinds answer the storage questions.
+bool Control(const FakeStick& stick, bool volume, DWORD code, const std::string& in, DWORD outSize, std::string* out) {
     SCSI_PASS_THROUGH header;
     switch (code) {
-        case 0x90018:                                     // lock
-        case 0x90020: return in.empty() && outSize == 0;  // dismount
+        case 0x90018:                                               // lock
+        case 0x90020: return volume && in.empty() && outSize == 0;  // dismount
+        case 0x560000:  // VOLUME_DISK_EXTENTS with one extent, on the stick's disk
+            *out = std::string(sizeof(VOLUME_DISK_EXTENTS), '\0');
+            Put32(*out, 0, 1);
+            Put32(*out, offsetof(VOLUME_DISK_EXTENTS, Extents), stick.deviceNumber);
+            return volume && outSize >= out->size();
         case 0x2D1400:  // the standard device descriptor, identification texts after its fixed part
             *out = std::string(40, '\0');
+            (*out)[10] = stick.driveType == DRIVE_REMOVABLE;  // RemovableMedia
             Put32(*out, 28, stick.busType);
             for (auto [field, text] : {std::pair{12, stick.vendor}, std::pair{16, stick.product}}) {
                 if (!text.empty()) Put32(*out, field, static_cast<uint32_t>(out->size()));
@@ -145,12 +158,12 @@ bool Control(const FakeStick& stick, DWORD code, const std::string& in, DWORD ou
 BOOL ControlFake(HANDLE h, DWORD code, void* in, DWORD inSize, void* out, DWORD outSize, DWORD* got, OVERLAPPED* o) {
     FakeSticks::Open* open = Find(h);
     const auto known = std::find(std::begin(kCodes), std::end(kCodes), code) - kCodes;
-    const std::string call = known < 5 ? kCalls[known] : std::to_string(code);
+    const std::string call = known < 6 ? kCalls[known] : std::to_string(code);
     std::string answer;
     *got = 0;
-    const bool refused =
-        !open || !open->volume || o ||
-        !Control(open->stick, code, std::string(static_cast<char*>(in), in ? inSize : 0), outSize, &answer);
+    const bool refused = !open || o ||
+                         !Control(open->stick, open->volume, code, std::string(static_cast<char*>(in), in ? inSize : 0),
+                                  outSize, &answer);
     if (!Answer(call + " " + Name(h), refused || open->stick.fails == call,
                 refused ? ERROR_INVALID_PARAMETER : open->stick.error)) {
         return FALSE;
@@ -176,16 +189,69 @@ unsigned TypeFake(const wchar_t* root) {
 }
 
 const RawCallTable kRawCalls = {CreateFake, CloseFake, SeekFake, ReadFake, WriteFake, ControlFake};
-// The device installer is not played: nothing here restarts a device.
-const DiscoveryCallTable kDiscoveryCalls = {RootsFake, TypeFake, nullptr, nullptr, nullptr,
-                                            nullptr,   nullptr,  nullptr, nullptr, nullptr};
+// The device installer: one volume device per stick, named after its disk, which stops and starts
+// (logged as "stop E:", "start E:") and asks for a reboot when the stick says so.
+std::wstring VolumeDevice(const FakeStick& stick) {
+    return L"\\Device\\HarddiskVolume" + std::to_wstring(stick.deviceNumber);
+}
+
+DWORD DosDeviceFake(const wchar_t* name, wchar_t* target, DWORD chars) {
+    for (const FakeStick& stick : machine->sticks)
+        if (stick.driveName == name) return static_cast<DWORD>(VolumeDevice(stick).copy(target, chars - 1));
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return 0;
+}
+
+HDEVINFO ClassDevsFake(const GUID*, const wchar_t*, HWND, DWORD) {
+    return reinterpret_cast<HDEVINFO>(machine);
+}
+
+BOOL EnumDeviceFake(HDEVINFO, DWORD index, SP_DEVINFO_DATA* device) {
+    device->DevInst = index;
+    return Answer("device " + std::to_string(index), index >= machine->sticks.size(), ERROR_NO_MORE_ITEMS);
+}
+
+BOOL DevicePropertyFake(HDEVINFO, SP_DEVINFO_DATA* device, DWORD, DWORD*, BYTE* buffer, DWORD size, DWORD*) {
+    const std::wstring name = VolumeDevice(machine->sticks[device->DevInst]);
+    std::memcpy(buffer, name.c_str(), std::min<size_t>(size, (name.size() + 1) * sizeof(wchar_t)));
+    return TRUE;
+}
+
+BOOL InstallParamsFake(HDEVINFO, SP_DEVINFO_DATA* device, SP_CLASSINSTALL_HEADER* header, DWORD) {
+    const auto* change = reinterpret_cast<SP_PROPCHANGE_PARAMS*>(header);
+    const FakeStick& stick = machine->sticks[device->DevInst];
+    return Answer((change->StateChange == DICS_STOP ? "stop " : "start ") +
+                      std::string(stick.driveName.begin(), stick.driveName.end()),
+                  false, 0);
+}
+
+BOOL ClassInstallerFake(unsigned, HDEVINFO, SP_DEVINFO_DATA*) {
+    return TRUE;
+}
+
+BOOL DeviceInstallParamsFake(HDEVINFO, SP_DEVINFO_DATA* device, SP_DEVINSTALL_PARAMS_W* params) {
+    params->Flags = machine->sticks[device->DevInst].fails == "restart" ? DI_NEEDREBOOT : 0;
+    return TRUE;
+}
+
+BOOL DestroyFake(HDEVINFO) {
+    return TRUE;
+}
+
+const DiscoveryCallTable kDiscoveryCalls = {
+    RootsFake,          TypeFake,          DosDeviceFake,      ClassDevsFake,           EnumDeviceFake,
+    DevicePropertyFake, InstallParamsFake, ClassInstallerFake, DeviceInstallParamsFake, DestroyFake};
 
 }  // namespace
 
-FakeSticks::FakeSticks() {
+FakeSticks::FakeSticks(bool underServiceOnly) {
     machine = this;
-    rawCallOverride = &kRawCalls;
+    if (!underServiceOnly) rawCallOverride = &kRawCalls;
     discoveryCallOverride = &kDiscoveryCalls;
+}
+
+const RawCallTable& FakeSticks::Calls() {
+    return kRawCalls;
 }
 
 FakeSticks::~FakeSticks() {

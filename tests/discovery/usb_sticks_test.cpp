@@ -182,8 +182,12 @@ TEST(UsbDriveTransfer, EveryCallSuitsAnUnbufferedDriveAndTheBytesArrive) {
          "ok 1, done 1474560, error 0: seek h1 1572864; write h1 1474560"},
         {"sectors from an odd address", true, 1024, 2048, 1, "",
          "ok 1, done 2048, error 0: seek h1 1024; write h1 2048"},
+        {"a slot, in what the service carries at once", true, 0, kBlockImageSize, 0, "",
+         "ok 1, done 1572864, error 0: seek h1 0; write h1 1536000; seek h1 1536000; write h1 36864"},
         {"two slots into an odd address", false, 512, 2 * kBlockImageSize, 8, "",
-         "ok 1, done 3145728, error 0: seek h1 512; read h1 1572864; seek h1 1573376; read h1 1572864"},
+         "ok 1, done 3145728, error 0: seek h1 512; read h1 1536000; seek h1 1536512; read h1 1536000; "
+         "seek h1 3072512; read h1 73728"},
+        {"a failed seek", true, 1024, 512, 0, "seek", "ok 0, done 0, error 19: seek h1 1024 =error 19"},
         {"beyond 4 GiB", false, 5ull << 30, 512, 0, "", "ok 1, done 512, error 0: seek h1 1:1073741824; read h1 512"},
         {"past the end", false, 3940351ull * 512, 1024, 0, "",
          "ok 1, done 512, error 0: seek h1 2017459712; read h1 1024"},
@@ -223,4 +227,29 @@ TEST(UsbDriveTransfer, EveryCallSuitsAnUnbufferedDriveAndTheBytesArrive) {
         EXPECT_TRUE(moved == bytes.substr(0, done)) << c.what << ": other bytes were read";
     }
     environmentInfo.osMajorVersion = savedVersion;
+}
+
+TEST(RestartDiskDevice, StopsAndStartsTheSticksVolumeAndAFailureNamesItsOwnCause) {
+    const struct {
+        const wchar_t* drive;
+        const char* fails;
+        const char* outcome;  // the result, the stored error (5 left from before) and the calls
+    } cases[] = {
+        {L"F:", "", "0, error 5: device 0; device 1; stop F:; start F:"},
+        {L"F:", "restart", "-1, error 3010: device 0; device 1; stop F:; start F:"},  // asks for a reboot
+        {L"G:", "", "-1, error 2: "},                                                 // no such letter
+    };
+    for (const auto& c : cases) {
+        FakeSticks sticks;
+        sticks.Add(Stick(L"E:", 1));
+        FakeStick stick = Stick(L"F:", 2);
+        stick.fails = c.fails;
+        sticks.Add(stick);
+        SetLastSystemError(ERROR_ACCESS_DENIED);  // an earlier failure's
+        SetLastError(ERROR_ACCESS_DENIED);
+        const int result = RestartDiskDevice(c.drive);
+        EXPECT_EQ(std::to_string(result) + ", error " + std::to_string(LastSystemError()) + ": " + sticks.Log(),
+                  c.outcome)
+            << Narrow(c.drive) << " " << c.fails;
+    }
 }

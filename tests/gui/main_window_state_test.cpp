@@ -4,7 +4,12 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <dbt.h>
 
+#include <thread>
+
+#include "../discovery/fake_sticks.h"
+#include "disk/system_error.h"
 #include "main_window_fixture.h"
 #include "ui/resource.h"
 
@@ -62,6 +67,25 @@ TEST_F(MainWindowTest, PlacementSplitterColumnsAndViewAreStoredAtCloseAndTakenBy
     OpenWindow();
     EXPECT_EQ(GetWindowLongPtrW(list, GWL_STYLE) & LVS_TYPEMASK, LVS_SMALLICON);
     EXPECT_EQ(CommandStates(frame, views), "1053:++ 1054:++ 1055:+*+* 1056:++");
+}
+
+TEST_F(MainWindowTest, AStickRefusedForItsSectorSizeIsNamedWithoutAnEarlierSystemError) {
+    OpenWindow();
+    FakeSticks sticks;
+    FakeStick stick;
+    stick.driveName = L"F:";
+    stick.blockLength = 4096;
+    sticks.Add(stick);
+    SetLastSystemError(ERROR_ACCESS_DENIED);  // what an earlier failure left
+    DEV_BROADCAST_DEVICEINTERFACE_W header = {sizeof header, DBT_DEVTYP_DEVICEINTERFACE, 0, {}, {}};
+    // Sent, as the system sends it (a posted arrival carries no record), from a thread that waits
+    // while the box is open.
+    std::thread arrival(
+        [&] { SendMessageW(frame, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&header)); });
+    const Box box = WaitForBox(frame);
+    Answer(box.hwnd, IDOK);
+    arrival.join();
+    EXPECT_EQ(box.text, L"不支持大扇区(4096B)U盘F:") << sticks.Log();
 }
 
 }  // namespace

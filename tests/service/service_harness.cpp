@@ -2,15 +2,14 @@
 #include "service_harness.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <future>
 
+#include "../discovery/fake_sticks.h"
 #include "disk/environment.h"
 #include "disk/service_client.h"
 #include "service/request_worker.h"
-#include "support/temp_dir.h"
+#include "service/service_log.h"
 
 namespace {
 
@@ -20,89 +19,53 @@ bool InProcessServiceRunning() {
     return serviceRunning;
 }
 
-std::string UnixPathOf(const std::string& windowsPath) {
-    using UnixFileName = char*(__cdecl*)(const wchar_t*);
-    FARPROC proc = GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name");
-    const std::wstring wide = std::filesystem::path(windowsPath).make_preferred().wstring();
-    char* path = proc ? reinterpret_cast<UnixFileName>(reinterpret_cast<void (*)()>(proc))(wide.c_str()) : nullptr;
-    const std::string result = path ? path : "";
-    if (path) HeapFree(GetProcessHeap(), 0, path);
-    return result;
-}
-
-// Wine starts Unix programs but gives no process handle to wait on: the script writes its exit
-// status into a file, which is polled. True when the script ended with 0.
-bool RunShell(const std::string& script, const std::string& statusFile) {
-    std::remove(statusFile.c_str());
-    const std::string command =
-        "/bin/sh -c \"" + script + " >/dev/null 2>&1; echo $? >'" + UnixPathOf(statusFile) + "'\"";
-    std::wstring line(command.begin(), command.end());
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                        &process)) {
-        return false;
-    }
-    if (process.hProcess) CloseHandle(process.hProcess);
-    if (process.hThread) CloseHandle(process.hThread);
-    std::string status;
-    for (int i = 0; i < 1000 && (status.empty() || status.back() != '\n'); ++i, Sleep(10))
-        status = ReadWholeFile(statusFile);
-    return status == "0\n";
-}
-
 }  // namespace
 
-std::string ScratchVolume::Image() const {
-    return ReadWholeFile(imageFile);
-}
+std::atomic<int> InProcessService::served_{0};
 
-const ScratchVolume& SharedVolume() {
-    static TempDir dir;
-    static ScratchVolume volume;
-    if (!volume.marker.empty()) return volume;
-    volume.marker = "SLOTWISE SCRATCH VOLUME " + std::to_string(GetCurrentProcessId());
-    volume.imageFile = dir.File("volume.img");
-    WriteWholeFile(volume.imageFile, volume.marker + std::string(ScratchVolume::kBytes - volume.marker.size(), '\0'));
-    // Other test programs may hold letters at the same time: ln refuses a letter that is taken. A
-    // link left dangling by a run that was cut short is taken back.
-    const char* prefix = std::getenv("WINEPREFIX");
-    const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll"), "wine_get_version") != nullptr;
-    for (char letter = 'p'; wine && prefix && letter >= 'g' && volume.link.empty(); --letter) {
-        const std::string link = std::string(prefix) + "/dosdevices/" + letter + "::";
-        if (!RunShell("[ -e '" + link + "' ] || rm -f '" + link + "'; ln -s '" + UnixPathOf(volume.imageFile) + "' '" +
-                          link + "'",
-                      dir.File("status"))) {
-            continue;
-        }
-        volume.link = link;
-        volume.devicePath = std::wstring(L"\\\\.\\") + static_cast<wchar_t>(letter - 'a' + 'A') + L":";
-        std::atexit([] { RunShell("rm -f '" + volume.link + "'", dir.File("status")); });
+void AddServiceMachine(FakeSticks& sticks) {
+    const struct {
+        const wchar_t* name;
+        uint32_t disk, bus;
+        unsigned type;
+    } drives[] = {{L"E:", 1, 7, DRIVE_REMOVABLE}, {L"G:", 5, 7, DRIVE_REMOVABLE}, {L"C:", 2, 7, DRIVE_REMOVABLE},
+                  {L"Z:", 3, 7, DRIVE_REMOVABLE}, {L"D:", 0, 11, DRIVE_FIXED},    {L"F:", 4, 7, DRIVE_FIXED}};
+    for (const auto& d : drives) {
+        FakeStick stick;
+        stick.driveName = d.name;
+        stick.deviceNumber = d.disk;
+        stick.busType = d.bus;
+        stick.driveType = d.type;
+        sticks.Add(stick);
     }
-    return volume;
 }
 
-InProcessService::InProcessService() {
+InProcessService::InProcessService(const RawCallTable& calls) : calls_(calls) {
     static std::atomic<int> counter{0};
-    const std::wstring suffix = std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
-    names_ = {L"Global\\SlotwiseTestMapping-" + suffix, L"Global\\SlotwiseTestRequest-" + suffix,
-              L"Global\\SlotwiseTestResponse-" + suffix, L"SlotwiseTestService-" + suffix};
-    if (!CreateChannelObjects(names_, &objects_)) return;
+    suffix_ = std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
+    if (!CreateChannelObjects(TestChannelNames(suffix_), &objects_)) return;
     stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     serviceRunning = true;
+    served_ = 0;
+    // The worker writes a debug text for each request it takes.
+    UseDebugTextSink([](const char* text) { served_ += std::strncmp(text, "pSvcFDDComm", 11) == 0; });
     thread_ = CreateThread(nullptr, 0, Serve, this, 0, nullptr);
-    UseServiceChannelNames(names_);
+    UseServiceChannelNames(TestChannelNames(suffix_));
     UseServiceAliveCheck(InProcessServiceRunning);
 }
 
+void InProcessService::StopAnswering() {
+    if (!thread_) return;
+    SetEvent(stop_);
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    thread_ = nullptr;
+}
+
 InProcessService::~InProcessService() {
-    if (thread_) {
-        SetEvent(stop_);
-        WaitForSingleObject(thread_, INFINITE);
-        CloseHandle(thread_);
-    }
+    StopAnswering();
     serviceRunning = false;
+    UseDebugTextSink(nullptr);
     UseServiceChannelNames(DiskServiceNames());
     UseServiceAliveCheck(nullptr);
     CloseChannelObjects(&objects_);
@@ -111,13 +74,7 @@ InProcessService::~InProcessService() {
 
 DWORD WINAPI InProcessService::Serve(void* p) {
     auto* self = static_cast<InProcessService*>(p);
-    RequestWorker worker(self->objects_.block);  // closes what clients leave open when it ends
-    HANDLE waits[2] = {self->stop_, self->objects_.request};
-    while (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
-        worker.Execute();
-        ++self->served_;
-        SetEvent(self->objects_.response);
-    }
+    ServeRequests(self->objects_, self->stop_, self->calls_);  // closes what clients leave open when it ends
     return 0;
 }
 
@@ -161,11 +118,42 @@ void MustFinishWithin(DWORD ms, const char* what, const std::function<void()>& w
     TerminateProcess(GetCurrentProcess(), 3);
 }
 
+std::wstring WindowsPath(const std::string& builtPath) {
+    std::wstring path = (builtPath[0] == '/' ? L"Z:" : L"") + std::wstring(builtPath.begin(), builtPath.end());
+    for (wchar_t& c : path)
+        c = c == L'/' ? L'\\' : c;
+    return path;
+}
+
 std::string RunProgram(const std::wstring& commandLine) {
-    FILE* pipe = _wpopen((commandLine + L" <NUL 2>&1").c_str(), L"rb");
+    // Started directly, not through a command interpreter, which refuses paths of MAX_PATH or more.
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    if (!CreatePipe(&read, &write, &inherited, 0)) return "did not start";
+    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    HANDLE none =
+        CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = none;
+    startup.hStdOutput = startup.hStdError = write;
+    PROCESS_INFORMATION process = {};
+    std::wstring line = commandLine;
+    const BOOL started = CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                                        &startup, &process);
+    CloseHandle(write);
+    CloseHandle(none);
     std::string output;
     char buffer[4096];
-    for (size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+    for (DWORD n = 0; ReadFile(read, buffer, sizeof buffer, &n, nullptr) && n > 0;)
         output.append(buffer, n);
-    return pipe ? output + "exit " + std::to_string(_pclose(pipe)) : "did not start";
+    CloseHandle(read);
+    if (!started) return "did not start";
+    DWORD code = 0;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return output + "exit " + std::to_string(code);
 }

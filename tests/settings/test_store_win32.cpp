@@ -2,6 +2,8 @@
 // its values and subkeys when the test ends.
 #include <windows.h>
 
+#include <shlwapi.h>  // SHDeleteKeyW: RegDeleteTreeW is not in the Windows XP headers the build uses
+
 #include <atomic>
 #include <string>
 
@@ -24,7 +26,7 @@ SettingsLocation TestLocation() {
 TestStore::TestStore() : store_(TestLocation()) {}
 
 TestStore::~TestStore() {
-    RegDeleteTreeW(HKEY_CURRENT_USER, store_.location().keyPath.c_str());
+    SHDeleteKeyW(HKEY_CURRENT_USER, store_.location().keyPath.c_str());
     // The parents go only when nothing else is left in them, the program's own key included.
     RegDeleteKeyW(HKEY_CURRENT_USER, kTestKeysParent);
     RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Marrowfield");

@@ -1,7 +1,10 @@
-// The disk route rule: which systems and users take the disk service.
-#include "disk/environment.h"
+// The disk route rule: which systems and users take the disk service, and who counts as an
+// administrator.
+#include <windows.h>
 
 #include <gtest/gtest.h>
+
+#include "disk/environment.h"
 
 TEST(DiskRoute, TheServiceServesWow64FromVistaOnAndEveryUserWhoIsNoAdministrator) {
     const struct {
@@ -22,4 +25,25 @@ TEST(DiskRoute, TheServiceServesWow64FromVistaOnAndEveryUserWhoIsNoAdministrator
         EXPECT_EQ(environmentInfo.useDiskService, c.service) << c.system;
     }
     environmentInfo = saved;
+}
+
+TEST(DiskRoute, OnlyAnEnabledAdministratorsGroupMakesAnAdministrator) {
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID users = nullptr, administrators = nullptr;
+    AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS, 0, 0, 0, 0, 0, 0, &users);
+    AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                             &administrators);
+    const DWORD enabled = SE_GROUP_MANDATORY | SE_GROUP_ENABLED_BY_DEFAULT | SE_GROUP_ENABLED;
+    std::string said;
+    // An elevated administrator; one under user account control, not elevated; a user.
+    for (DWORD attributes : {enabled, DWORD{SE_GROUP_USE_FOR_DENY_ONLY}, DWORD{0}}) {
+        struct {
+            DWORD count;
+            SID_AND_ATTRIBUTES groups[2];
+        } token = {2, {{users, enabled}, {attributes ? administrators : users, attributes}}};
+        said += std::to_string(TokenGroupsListAdministrators(&token));
+    }
+    FreeSid(users);
+    FreeSid(administrators);
+    EXPECT_EQ(said, "100");
 }
