@@ -69,6 +69,11 @@ int RunFind(const FindOptions& options) {
     int exit = kExitOk;
     for (const auto& row : session.frontEnd.rows()) {
         if (!row.selected) continue;
+        if (Interrupted()) {
+            WriteErr(L"Stopped by Ctrl+C; the blocks before were searched.\n");
+            exit = kExitInterrupted;
+            break;
+        }
         uint32_t block = static_cast<uint32_t>(std::wcstoul(row.cells[0].c_str(), nullptr, 10));
         session.sectors.UseDriveMode();
         session.sectors.SetBlockIndex(block);

@@ -66,6 +66,10 @@ int OneBlock::Open(const std::string& driveArg, const std::string& blockArg, boo
 }
 
 int OneBlock::Commit(const std::wstring& done) {
+    if (Interrupted()) {
+        WriteErr(L"Stopped by Ctrl+C before anything was changed.\n");
+        return kExitInterrupted;
+    }
     bool began = false;
     int status = edit.Commit(&written, &began);
     session.CloseDrive();
