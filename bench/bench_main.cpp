@@ -18,6 +18,8 @@ const Benchmark kBenchmarks[] = {
     {"block-list", RunBlockListBenchmark},
     {"block-copy", RunBlockCopyBenchmark},
     {"stick", RunStickBenchmark},
+    {"put-bytes", RunPutBytesBenchmark},
+    {"find", RunFindBenchmark},
 };
 
 }  // namespace

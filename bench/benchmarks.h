@@ -13,3 +13,8 @@ int RunBlockCopyBenchmark();
 // slotwise-cli check of 100 full blocks beside fsck.fat -n per slot, and backup --images of them
 // beside dd of the drive.
 int RunStickBenchmark();
+// One small file put into a full-ish block: bytes written beside a whole-block save, and
+// slotwise-cli put beside mcopy.
+int RunPutBytesBenchmark();
+// slotwise-cli find over 100 blocks beside mdir -/ run once per slot.
+int RunFindBenchmark();

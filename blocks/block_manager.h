@@ -90,6 +90,11 @@ public:
     int CopyVolumeDirectory(const std::string& blockPattern,
                             const std::wstring& pcDir,
                             const std::wstring& displayPattern);
+    // One file of the mounted volume (its 8.3 path) into pcPath, as open copies each file:
+    // the existing-file mode, and with keepFileInfo its attributes and times.
+    int CopyVolumeFile(const std::string& blockPath, const std::wstring& pcPath);
+    // An entry's attributes and times onto a PC file or folder, as open carries them.
+    void CarryEntryInfo(const std::wstring& pcPath, uint8_t attribute, const FileInfo& info);
 
     // PC directory to block.
     int CopyDirectoryToBlock(const std::wstring& pcDir, uint32_t blockIndex, int row);

@@ -36,10 +36,11 @@ public:
     // 0, or 263 once a file's data ended before its size (the first such file in the record).
     int damaged() const { return damaged_; }
     int CopyDirectory(const std::string& blockPattern, const std::wstring& pcDir, const std::wstring& displayPattern);
-
-private:
+    // The open file into pcPath, under the existing-file mode.
     int CopyOneFile(std::wstring pcPath, uint8_t attribute);
     void CarryInfo(const std::wstring& pcPath, uint8_t attribute, const FileInfo& info);
+
+private:
     void WarnNameTooLong() { m_.frontEnd().Warn(TextById(kTextNameTooLong)); }
 
     BlockManager& m_;
@@ -168,4 +169,16 @@ int BlockManager::CopyVolumeDirectory(const std::string& blockPattern,
     if (blockPattern == "\\*") copy.MarkWalked(0);  // subdirectory entries with cluster 0 mean the root
     int status = copy.CopyDirectory(blockPattern, pcDir, displayPattern);
     return status != 0 ? status : copy.damaged();
+}
+
+int BlockManager::CopyVolumeFile(const std::string& blockPath, const std::wstring& pcPath) {
+    FsStatus status = engine_.fsOpen(blockPath.c_str(), nullptr);
+    if (status == FS_IS_DIRECTORY) return FS_BAD_NAME;
+    if (status != FS_OK) return status;
+    VolumeCopy copy(*this);
+    return copy.CopyOneFile(pcPath, engine_.openFile().attribute);
+}
+
+void BlockManager::CarryEntryInfo(const std::wstring& pcPath, uint8_t attribute, const FileInfo& info) {
+    VolumeCopy(*this).CarryInfo(pcPath, attribute, info);
 }

@@ -12,6 +12,7 @@
 #include "blocks/block_names.h"
 #include "blocks/copy_common.h"
 #include "blocks/pc_fs.h"
+#include "blocks/placed_name.h"
 #include "blocks/utf16_text.h"
 #include "disk/pc_file.h"
 #include "fatfs/codepage.h"
@@ -36,21 +37,6 @@ std::string BlockShortName(const SavedName& saved, uint32_t codePage) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }
     return name;
-}
-
-FileInfo InfoOf(const PcEntry& entry) {
-    FileInfo info;
-    info.size = 0xFFFFFFFF;
-    DosStamp creation = PcFileSystem::DosFromPcTime(entry.creationTime);
-    DosStamp write = PcFileSystem::DosFromPcTime(entry.writeTime);
-    info.createDate = creation.date;
-    info.createTime = creation.time;
-    info.writeDate = write.date;
-    info.writeTime = write.time;
-    info.accessDate = PcFileSystem::DosFromPcTime(entry.accessTime).date;
-    info.accessTime = 0xFFFF;
-    info.attribute = static_cast<uint8_t>(entry.attributes & kFatAttributeBits);
-    return info;
 }
 
 // Every create is given the name the entry is to show; the engine keeps it by case flags or
@@ -97,7 +83,7 @@ int WriteFileToVolume(BlockManager& m,
     SetCreateLongName(engine, name);
     FsStatus status = engine.fsCreate(blockPath.c_str(), 0);
     if (status != FS_OK) return status;
-    FileInfo info = InfoOf(entry);
+    FileInfo info = SavedEntryInfo(entry);
     status = engine.fsFileInfo(&info, kInfoModify);
     if (status != FS_OK) return status;
     uint32_t count = done;
@@ -118,6 +104,21 @@ void WarnOfSavedNames(BlockFrontEnd& frontEnd, uint32_t blockIndex, const std::v
 }
 
 }  // namespace
+
+FileInfo SavedEntryInfo(const PcEntry& entry) {
+    FileInfo info;
+    info.size = 0xFFFFFFFF;
+    DosStamp creation = PcFileSystem::DosFromPcTime(entry.creationTime);
+    DosStamp write = PcFileSystem::DosFromPcTime(entry.writeTime);
+    info.createDate = creation.date;
+    info.createTime = creation.time;
+    info.writeDate = write.date;
+    info.writeTime = write.time;
+    info.accessDate = PcFileSystem::DosFromPcTime(entry.accessTime).date;
+    info.accessTime = 0xFFFF;
+    info.attribute = static_cast<uint8_t>(entry.attributes & kFatAttributeBits);
+    return info;
+}
 
 // Returns 0; 259 when pcDir does not exist; the recognition status (256 also for a FAT12 volume
 // of another layout, which cannot be rebuilt); the status of a boot file or any other file (the
@@ -228,7 +229,7 @@ int BlockManager::CopyDirectoryToVolume(const std::wstring& pcDir, const std::st
         SetCreateLongName(engine_, saved.longName);
         FsStatus status = engine_.fsCreateDir(blockPath.c_str());
         if (status != FS_OK) return status;
-        FileInfo info = InfoOf(entry);
+        FileInfo info = SavedEntryInfo(entry);
         status = engine_.fsFileInfo(&info, kInfoModify);
         if (status != FS_OK) return status;
         int result = CopyDirectoryToVolume(pcPath, blockPath + "\\");

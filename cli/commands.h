@@ -9,6 +9,8 @@ void AddListCommands(CLI::App& app, int* exitCode);        // list, ls
 void AddFormatDriveCommand(CLI::App& app, int* exitCode);  // format-drive
 void AddJobCommands(CLI::App& app, int* exitCode);         // format, open, save, write-image, export-image, backup
 void AddSettingsCommand(CLI::App& app, int* exitCode);     // settings
+void AddFileCommands(CLI::App& app, int* exitCode);        // get, put, rm, mkdir
+void AddFindCommand(CLI::App& app, int* exitCode);         // find
 void AddCheckCommand(CLI::App& app, int* exitCode);        // check
 void AddBlockCopyCommands(CLI::App& app, int* exitCode);   // copy-block, swap-blocks
 void AddRestoreCommand(CLI::App& app, int* exitCode);      // restore

@@ -7,6 +7,7 @@
 #include "cli/cli_session.h"
 #include "cli/commands.h"
 #include "cli/format_choice.h"
+#include "cli/save_preview.h"
 #include "cli/terminal.h"
 #include "disk/wide_path.h"
 
@@ -26,6 +27,8 @@ struct JobOptions {
     CLI::Option* noClear = nullptr;
     FormatChoice choice;
     bool yes = false;
+    bool dryRun = false;
+    bool json = false;
     int32_t codePage = -1;
     bool noVerify = false;
 };
@@ -106,8 +109,11 @@ int RunOpen(const JobOptions& options) {
 int RunSave(const JobOptions& options) {
     std::unique_ptr<CliSession> session;
     DriveRecord drive;
-    int status = Prepare(options, true, true, &session, &drive);
+    int status = Prepare(options, true, !options.dryRun, &session, &drive);
     if (status != kExitOk) return status;
+    if (options.dryRun)
+        return PreviewSave(*session, drive, options.dir.empty() ? std::wstring() : AbsolutePath(options.dir),
+                           options.json);
     return session->RunJob(JOB_SAVE, drive, session->SelectedCount());
 }
 
@@ -202,6 +208,12 @@ void AddJobCommands(CLI::App& app, int* exitCode) {
     cmd->add_option("--dir", save->dir, "ROOT: block k is read from ROOT/FLOPPYkkk.");
     cmd->add_flag("--yes", save->yes,
                   "When a folder does not fit its block, go on with the next block without asking.");
+    CLI::Option* dryRun = cmd->add_flag("--dry-run", save->dryRun,
+                                        "Write nothing: print what save would add, replace and remove in each block.");
+    cmd->add_flag("--json", save->json,
+                  "With --dry-run: print a JSON array of {block, folder, add, replace, remove, "
+                  "unchanged, fits}.")
+        ->needs(dryRun);
     AddCodePageOption(cmd, &save->codePage);
     cmd->add_flag("--no-verify", save->noVerify, kNoVerifyHelp);
 

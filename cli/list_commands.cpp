@@ -11,6 +11,7 @@
 #include "cli/cli_session.h"
 #include "cli/commands.h"
 #include "cli/json_text.h"
+#include "cli/one_block.h"
 #include "cli/terminal.h"
 #include "disk/wide_path.h"
 
@@ -105,35 +106,29 @@ int RunList(const ListOptions& options) {
 struct LsOptions {
     std::string drive;
     std::string block;
+    std::string path;
     bool json = false;
     int32_t codePage = -1;
 };
 
 int RunLs(const LsOptions& options) {
-    BlockSelection selection;
-    int status = ParseBlocksArgument(options.block, &selection);
+    OneBlock b;
+    int status = b.Open(options.drive, options.block, false, options.codePage);
     if (status != kExitOk) return status;
-    if (selection.all || selection.blocks.size() != 1) {
-        WriteErr(L"BLOCK: one block number, such as 3.\n");
-        return kExitUsage;
-    }
-    uint32_t block = *selection.blocks.begin();
-
-    CliSession session(TerminalOptions{false, false, StdoutIsTerminal()});
-    session.LoadCopySettings();
-    session.engine.SetCodePage(
-        static_cast<uint32_t>(options.codePage >= 0 ? options.codePage : session.blocks.codePage));
-    DriveRecord drive;
-    if ((status = session.ResolveDrive(options.drive, &drive, false)) != kExitOk) return status;
-    if ((status = session.ListAndSelect(drive, selection)) != kExitOk) return status;
-    if (!session.OpenForReading(drive)) return kExitFailed;
-
-    FloppyFormat code = FormatOther;
-    int result = session.blocks.LoadBlockImage(block, &code);
+    FileEngine& engine = b.session.engine;
     std::vector<BlockFile> files;
     std::vector<std::wstring> problems;
-    if (result == 0) result = WalkBlockFiles(session.engine, &files, &problems);
-    session.CloseDrive();
+    BlockFile top;
+    int result = FindBlockPath(engine, WideFromUtf8(options.path), &top);
+    if (result == FS_NOT_FOUND || result == FS_PATH_NOT_FOUND)
+        return b.Fail(L"no file or folder \"" + WideFromUtf8(options.path) +
+                      L"\" in it (slotwise-cli ls without a path lists what it holds).");
+    if (result == FS_OK && !top.directory) files.push_back(top);
+    if (result == FS_OK && top.directory)
+        result = WalkBlockFiles(engine, &files, &problems, top.path.empty() ? nullptr : &top);
+    DiskInfo disk{};
+    const bool haveDisk = engine.fsDiskQuery(&disk) == FS_OK;
+    b.session.CloseDrive();
 
     if (options.json) {
         nlohmann::json out = nlohmann::json::array();
@@ -141,30 +136,37 @@ int RunLs(const LsOptions& options) {
             std::wstring letters;
             for (wchar_t c : AttributeLetters(file.attribute))
                 if (c != L'-') letters += c;
-            out.push_back({{"path", Utf8FromWide(file.path)},
+            out.push_back({{"block", b.block},
+                           {"path", Utf8FromWide(file.path)},
                            {"shortName", Utf8FromWide(file.shortName)},
                            {"directory", file.directory},
                            {"size", file.size},
-                           {"writeTime", Utf8FromWide(FatTimeText(file.writeDate, file.writeTime))},
+                           {"writeTime", Utf8FromWide(FatTimeText(file.writeDate, file.writeTime, L'T'))},
                            {"attributes", Utf8FromWide(letters)}});
         }
         WriteOut(WideFromUtf8(JsonText(out)) + L"\n");
     } else {
         std::wstring out;
+        uint64_t bytes = 0;
+        int fileCount = 0, folderCount = 0;
         for (const BlockFile& file : files) {
             std::wstring size = file.directory ? L"<DIR>" : std::to_wstring(file.size);
             out += FatTimeText(file.writeDate, file.writeTime) + L"  " + AttributeLetters(file.attribute) + L"  " +
                    std::wstring(size.size() < 10 ? 10 - size.size() : 0, L' ') + size + L"  " +
                    Padded(file.shortName, 12) + file.path + L"\n";
+            bytes += file.directory ? 0 : file.size;
+            ++(file.directory ? folderCount : fileCount);
         }
-        WriteOut(out);
+        out += std::to_wstring(fileCount) + (fileCount == 1 ? L" file, " : L" files, ") + std::to_wstring(folderCount) +
+               (folderCount == 1 ? L" folder, " : L" folders, ") + std::to_wstring(bytes) + L" bytes";
+        if (haveDisk)
+            out += L"; " + std::to_wstring(uint64_t{disk.freeSectors} * kSectorSize) + L" bytes free of " +
+                   std::to_wstring(uint64_t{disk.totalSectors} * kSectorSize);
+        WriteOut(out + L"\n");
     }
     for (const std::wstring& problem : problems)
         WriteErr(problem + L"\n");
-    if (result != 0) {
-        WriteErr(ResultText(result) + L"\n");
-        return kExitFailed;
-    }
+    if (result != 0) return b.Fail(OneBlock::StatusWords(result) + L".");
     return kExitOk;
 }
 }  // namespace
@@ -179,11 +181,13 @@ void AddListCommands(CLI::App& app, int* exitCode) {
     cmd->callback([list, exitCode] { *exitCode = RunList(*list); });
 
     auto ls = std::make_shared<LsOptions>();
-    cmd = app.add_subcommand("ls", "List the files and folders inside one floppy disk block.");
+    cmd = app.add_subcommand(
+        "ls", "List the files and folders inside one floppy disk block (or one folder in it), and its free space.");
     cmd->add_option("DRIVE", ls->drive, "Image file, block device or drive letter.")->required();
     cmd->add_option("BLOCK", ls->block, "The block's number.")->required();
+    cmd->add_option("PATH", ls->path, "A folder (or file) inside the block, by long or 8.3 names.");
     cmd->add_flag("--json", ls->json,
-                  "Print a JSON array of {path, shortName, directory, size, writeTime, attributes}.");
+                  "Print a JSON array of {block, path, shortName, directory, size, writeTime, attributes}.");
     AddCodePageOption(cmd, &ls->codePage);
     cmd->callback([ls, exitCode] { *exitCode = RunLs(*ls); });
 }

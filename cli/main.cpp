@@ -52,6 +52,8 @@ int Run(int argc, char** argv) {
     AddFormatDriveCommand(app, &exitCode);
     AddJobCommands(app, &exitCode);
     AddSettingsCommand(app, &exitCode);
+    AddFileCommands(app, &exitCode);
+    AddFindCommand(app, &exitCode);
     AddCheckCommand(app, &exitCode);
     AddRestoreCommand(app, &exitCode);
     AddBlockCopyCommands(app, &exitCode);

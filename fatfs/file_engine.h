@@ -96,6 +96,11 @@ public:
     // label or a pattern), the path statuses of fsOpen, FS_READ_ERROR, FS_WRITE_ERROR.
     FsStatus fsErase(const char* path);
 
+    // Deletes a directory's entry and frees its chain; the caller empties it first (entries left
+    // in it would be lost with their clusters still taken). FS_OK, FS_BAD_NAME for a file or the
+    // root, the path statuses of fsOpen, FS_READ_ERROR, FS_WRITE_ERROR.
+    FsStatus fsEraseDirectory(const char* path);
+
     uint8_t fatType() const { return volume_.fatType; }
 
     // Read-only views for tests and diagnostics.

@@ -235,3 +235,21 @@ FsStatus FileEngine::fsErase(const char* path) {
     file_.closed = 1;
     return status;
 }
+
+FsStatus FileEngine::fsEraseDirectory(const char* path) {
+    FsStatus status = StartCall();
+    if (status != FS_OK) return status;
+    file_.closed = 1;
+    CopyCommandPath(path);
+    status = OpenCommandPath(false);
+    // The root opens nothing and has no entry to erase.
+    if (status == FS_OK || (status == FS_IS_DIRECTORY && file_.closed)) {
+        file_.closed = 1;
+        return FS_BAD_NAME;
+    }
+    if (status != FS_IS_DIRECTORY) return status;
+    status = EraseFoundEntry();
+    file_.closed = 1;
+    file_.currentDirCluster = 0;
+    return status;
+}

@@ -23,7 +23,7 @@ list_facts() {
 
 # The paths slotwise-cli ls gives a block (folders with a slash), sorted.
 ls_paths() {
-    "$cli" ls drive.img "$1" | awk '{p = substr($0, 55); if ($4 == "<DIR>") p = p "/"; print p}' | sort
+    "$cli" ls drive.img "$1" | awk '/^[0-9]+-/ {p = substr($0, 55); if ($4 == "<DIR>") p = p "/"; print p}' | sort
 }
 
 # One line per block: fsck.fat's verdict on the slot cut out of the image, the free space as the
