@@ -28,7 +28,6 @@ struct JobOptions {
     FormatChoice choice;
     bool yes = false;
     bool dryRun = false;
-    bool json = false;
     int32_t codePage = -1;
     bool noVerify = false;
 };
