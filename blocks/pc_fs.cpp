@@ -60,9 +60,16 @@ DosStamp DosFromCivil(const CivilTime& civil) {
 
 int PcFileSystem::CreateDirectoryPath(const std::wstring& path) {
     std::wstring copy = path.substr(0, kPcPathChars - 1);
-    // From the fourth character on, so that "C:\" and a leading "/" are never made.
-    for (size_t i = 3; i < copy.size(); ++i) {
-        if (IsPcSeparator(copy[i]) && !MakeDirectory(copy.substr(0, i))) return -1;
+    // Each folder above it in turn, relative paths' first one too; never a root ("/", "C:",
+    // "\\server\share"), which can't be made and needn't be.
+    size_t separators = 0;
+    for (size_t i = 0; i < copy.size(); ++i) {
+        if (!IsPcSeparator(copy[i])) continue;
+        ++separators;
+        std::wstring above = copy.substr(0, i);
+        bool unc = copy.size() > 1 && IsPcSeparator(copy[0]) && IsPcSeparator(copy[1]);
+        bool root = above.empty() || above.back() == L':' || IsPcSeparator(above.back()) || (unc && separators <= 4);
+        if (!root && !MakeDirectory(above)) return -1;
     }
     return MakeDirectory(copy) ? 0 : -1;
 }

@@ -312,4 +312,17 @@ TEST(PcTimes, DosStampsAreLocalTimeAndStampsThatAreNoDateAreRefused) {
         EXPECT_FALSE(PcFileSystem::PcTimeFromDos(bad, &time)) << bad.date << " " << bad.time;
 }
 
+TEST(PcFolders, EveryMissingFolderOfARelativeOrAnAbsolutePathIsMade) {
+    TempDir dir;
+    const std::filesystem::path saved = std::filesystem::current_path();
+    std::filesystem::current_path(FsPath(dir.WFile("")));
+    PcFileSystem pc;
+    EXPECT_EQ(pc.CreateDirectoryPath(L"bk/20261207164610"), 0);
+    EXPECT_EQ(pc.CreateDirectoryPath(L"bk/20261207164610"), 0) << "a folder already there is no failure";
+    std::filesystem::current_path(saved);
+    EXPECT_EQ(pc.CreateDirectoryPath(dir.WFile("a/b/c")), 0);
+    for (const char* made : {"bk/20261207164610", "a/b/c"})
+        EXPECT_TRUE(std::filesystem::is_directory(FsPath(dir.WFile(made)))) << made;
+}
+
 }  // namespace
