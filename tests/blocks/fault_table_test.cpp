@@ -104,7 +104,8 @@ public:
         faults->transfers.clear();
         faults->failAt = failAt;
         faults->fault = fault;
-        Outcome out{op == Op::FormatDrive ? FormatWholeDrive(2, Format720K) : Run(kOps[static_cast<int>(op)].second)};
+        Outcome out;
+        out.result = op == Op::FormatDrive ? FormatWholeDrive(2, Format720K) : Run(kOps[static_cast<int>(op)].second);
         faults->failAt = 0;
         for (std::string line : frontEnd.log) {
             for (size_t at; (at = line.find(dir.path())) != std::string::npos;)
