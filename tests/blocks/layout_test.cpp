@@ -107,6 +107,8 @@ TEST_F(LayoutTest, WhatEachOperationWritesReadsAndLists) {
         {"a whole-slot image into block 2 (yes)",
          [&] { return frontEnd.yesNoAnswers = {true}, blocks.WriteImageToBlock(w("slot.img"), 2, 2); }},
         {"save into block 1", [&] { return blocks.CopyDirectoryToBlock(w("in"), 1, 1); }},
+        {"save into block 1 without read-back (--no-verify)",
+         [&] { blocks.verifyWrites = 0; const int r = blocks.CopyDirectoryToBlock(w("in"), 1, 1); return blocks.verifyWrites = 1, r; }},
         {"save of a file larger than a slot", [&] { return blocks.CopyDirectoryToBlock(w("big"), 1, 1); }},
         {"open of block 1", [&] { return blocks.CopyBlockToDirectory(w("out"), 1); }},
         {"list of 4 blocks", [&] { return blocks.EnumerateBlocks(drive.lastSector, 0); }},
