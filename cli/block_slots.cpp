@@ -121,8 +121,8 @@ std::wstring TransferFailureText(int status) {
 
 std::wstring AbsoluteFolder(const std::string& path) {
     std::error_code error;
-    std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::u8path(path), error);
-    return WideFromUtf8(error ? path : absolute.u8string());
+    std::filesystem::path absolute = std::filesystem::absolute(FsPath(WideFromUtf8(path)), error);
+    return error ? WideFromUtf8(path) : WideFromFsPath(absolute);
 }
 
 CtrlCBetweenBlocks::CtrlCBetweenBlocks(CliSession& session) : session_(session) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "cli/block_slots.h"
 #include "cli/cli_session.h"
 #include "cli/commands.h"
 #include "cli/format_choice.h"
@@ -35,13 +36,6 @@ struct JobOptions {
 constexpr char kNoVerifyHelp[] =
     "Do not read back and compare what is written (faster; a failing drive may then go unnoticed).";
 
-// ROOT made whole, so that it means the same to every step below it.
-std::wstring AbsolutePath(const std::string& path) {
-    std::error_code error;
-    std::filesystem::path absolute = std::filesystem::absolute(FsPath(WideFromUtf8(path)), error);
-    return error ? WideFromUtf8(path) : WideFromFsPath(absolute);
-}
-
 // Everything a job command does before its job: the session, the drive, its listed blocks and
 // the rows BLOCKS selects; the drive is locked for writing when the job writes. Returns kExitOk with the session ready.
 int Prepare(const JobOptions& options,
@@ -63,7 +57,7 @@ int Prepare(const JobOptions& options,
     s.blocks.verifyWrites = options.noVerify ? 0 : 1;
     // A terminal has no file browser to open: the directory a job filled is printed instead.
     s.blocks.readOpenDirBit = 1;
-    if (!options.dir.empty()) s.runner.SetDirectoryRoot(AbsolutePath(options.dir));
+    if (!options.dir.empty()) s.runner.SetDirectoryRoot(AbsoluteFolder(options.dir));
     int status = s.ResolveDrive(options.drive, drive, writes);
     if (status != kExitOk) return status;
     return s.ListAndSelect(*drive, selection);
@@ -111,7 +105,7 @@ int RunSave(const JobOptions& options) {
     int status = Prepare(options, true, !options.dryRun, &session, &drive);
     if (status != kExitOk) return status;
     if (options.dryRun)
-        return PreviewSave(*session, drive, options.dir.empty() ? std::wstring() : AbsolutePath(options.dir),
+        return PreviewSave(*session, drive, options.dir.empty() ? std::wstring() : AbsoluteFolder(options.dir),
                            options.json);
     return session->RunJob(JOB_SAVE, drive, session->SelectedCount());
 }
