@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
-#include <filesystem>
 
 #include "blocks/block_header.h"
 #include "cli/block_files.h"
 #include "cli/terminal.h"
 #include "disk/record_drive.h"
 #include "disk/system_error.h"
+#include "disk/pc_path.h"
 #include "disk/wide_path.h"
 
 namespace {
@@ -120,9 +120,7 @@ std::wstring TransferFailureText(int status) {
 }
 
 std::wstring AbsoluteFolder(const std::string& path) {
-    std::error_code error;
-    std::filesystem::path absolute = std::filesystem::absolute(FsPath(WideFromUtf8(path)), error);
-    return error ? WideFromUtf8(path) : WideFromFsPath(absolute);
+    return AbsolutePcPath(WideFromUtf8(path));
 }
 
 CtrlCBetweenBlocks::CtrlCBetweenBlocks(CliSession& session) : session_(session) {

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cwctype>
-#include <filesystem>
 
 #include "app/texts.h"
 #include "cli/terminal.h"
@@ -12,6 +11,7 @@
 #include "disk/drive_scan.h"
 #include "disk/record_drive.h"
 #include "disk/system_error.h"
+#include "disk/pc_path.h"
 #include "disk/wide_path.h"
 #include "settings/copy_settings.h"
 #include "settings/current_dir.h"
@@ -35,9 +35,8 @@ bool SameDriveName(const std::wstring& a, const std::wstring& b) {
 
 // A device path with its links resolved (/dev/disk/by-id/usb-... names /dev/sdb).
 std::wstring DevicePath(const std::string& arg) {
-    std::error_code error;
-    std::filesystem::path resolved = std::filesystem::canonical(FsPath(WideFromUtf8(arg)), error);
-    return error ? WideFromUtf8(arg) : WideFromFsPath(resolved);
+    std::wstring resolved;
+    return ResolvedPcPath(WideFromUtf8(arg), &resolved) ? resolved : WideFromUtf8(arg);
 }
 
 std::wstring Serial(uint32_t block) {

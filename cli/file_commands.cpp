@@ -2,7 +2,6 @@
 // Changes are made to the block's volume in memory first; every refusal comes before any of
 // them, and only the sectors they touched are written back, then read back and compared.
 #include <cwctype>
-#include <filesystem>
 #include <memory>
 #include <set>
 
@@ -16,6 +15,7 @@
 #include "cli/commands.h"
 #include "cli/one_block.h"
 #include "cli/terminal.h"
+#include "disk/pc_path.h"
 #include "disk/wide_path.h"
 
 namespace {
@@ -42,12 +42,6 @@ std::wstring Counted(int count, const wchar_t* thing) {
 
 std::wstring Quoted(const std::wstring& path) {
     return L"\"" + (path.empty() ? std::wstring(L"/") : path) + L"\"";
-}
-
-std::wstring AbsolutePcPath(const std::string& path) {
-    std::error_code error;
-    std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::u8path(path), error);
-    return WideFromUtf8(error ? path : absolute.u8string());
 }
 
 // A found entry, or the failure in words ("" when found).
@@ -104,7 +98,7 @@ int RunGet(const FileOptions& options) {
     }
     BlockManager& m = b.session.blocks;
     if (!options.exist.empty()) m.fileExistMode = options.exist == "rename" ? 1 : 0;
-    const std::wstring to = AbsolutePcPath(options.to.empty() ? "." : options.to);
+    const std::wstring to = AbsolutePcPath(WideFromUtf8(options.to.empty() ? "." : options.to));
     if (m.pc().CreateDirectoryPath(to) != 0) return b.Fail(L"the folder " + to + L" cannot be made: " + ResultText(-1));
     for (const BlockFile& entry : found) {
         m.lastErrorPath[0] = 0;
@@ -295,12 +289,9 @@ int RunPut(const FileOptions& options) {
     std::vector<std::pair<std::wstring, PcEntry>> sources;
     PcFileSystem& pc = b.session.pc;
     for (const std::string& arg : options.paths) {
-        std::filesystem::path path = std::filesystem::u8path(Utf8FromWide(AbsolutePcPath(arg))).lexically_normal();
-        while (!path.has_filename() && path.has_parent_path() && path != path.parent_path())
-            path = path.parent_path();
+        std::wstring parent, name;
+        SplitPcPath(AbsolutePcPath(WideFromUtf8(arg)), &parent, &name);
         PcEntry entry;
-        std::wstring parent = WideFromUtf8(path.parent_path().u8string());
-        std::wstring name = WideFromUtf8(path.filename().u8string());
         if (!pc.FindEntry(parent, name, &entry) || entry.special)
             return b.Fail(L"there is no file or folder " + WideFromUtf8(arg) + L" to put in it. Nothing was written.");
         sources.push_back({JoinPcPath(parent, entry.pathName), entry});

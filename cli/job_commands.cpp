@@ -1,7 +1,6 @@
 // The commands that run a job over selected blocks: format, open, save, write-image,
 // export-image and backup.
 #include <cwchar>
-#include <filesystem>
 #include <memory>
 
 #include "cli/block_slots.h"

@@ -1,7 +1,6 @@
 // settings: shows or changes the copy settings in the store the window uses.
 #include <cwchar>
 #include <cwctype>
-#include <filesystem>
 #include <memory>
 
 #include "blocks/block_manager.h"
@@ -9,6 +8,7 @@
 #include "cli/commands.h"
 #include "cli/terminal.h"
 #include "disk/system_error.h"
+#include "disk/pc_path.h"
 #include "disk/wide_path.h"
 #include "fatfs/codepage.h"
 #include "settings/copy_settings.h"
@@ -107,10 +107,8 @@ int RunSettings(const SettingsOptions& options) {
 
     std::wstring value = WideFromUtf8(options.value);
     if (chosen->path) {
-        std::error_code error;
         // Stored whole, as the folder browser gives it, so that it means the same from any folder.
-        std::filesystem::path absolute = std::filesystem::absolute(FsPath(value), error);
-        if (!error) value = WideFromFsPath(absolute);
+        value = AbsolutePcPath(value);
         if (value.empty() || value.size() >= static_cast<size_t>(kPathChars)) {
             WriteErr(L"VALUE: a folder path of 1 to " + std::to_wstring(kPathChars - 1) + L" characters.\n");
             return kExitUsage;

@@ -2,15 +2,12 @@
 #include "disk/attached_images.h"
 
 #include <cwctype>
-#include <filesystem>
 
 #include "disk/drive_list.h"
 #include "disk/image_drive.h"
+#include "disk/pc_path.h"
 #include "disk/sector_access.h"
 #include "disk/system_error.h"
-#include "disk/wide_path.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -21,9 +18,13 @@ wchar_t DriveLetterOf(const std::wstring& name) {
     return static_cast<wchar_t>(std::towupper(name[0]));
 }
 
-std::wstring FileNameOf(const fs::path& path) {
-    std::wstring name = WideFromFsPath(path.filename());
-    return name.empty() ? WideFromFsPath(path) : name;
+std::wstring FileNameOf(const std::wstring& path) {
+#ifdef _WIN32
+    const size_t separator = path.find_last_of(L"\\/");
+#else
+    const size_t separator = path.rfind(L'/');
+#endif
+    return separator == std::wstring::npos || separator + 1 == path.size() ? path : path.substr(separator + 1);
 }
 
 }  // namespace
@@ -32,13 +33,11 @@ int AttachedImages::Attach(const std::wstring& path,
                            const DriveList& listed,
                            DriveRecord* record,
                            const std::wstring& lettersInUse) {
-    std::error_code ec;
-    fs::path absolute = fs::absolute(FsPath(path), ec);
-    if (ec) absolute = FsPath(path);
+    const std::wstring absolute = AbsolutePcPath(path);
 
     uint64_t size = 0;
     {
-        std::unique_ptr<ImageDrive> image = ImageDrive::Open(WideFromFsPath(absolute), false);
+        std::unique_ptr<ImageDrive> image = ImageDrive::Open(absolute, false);
         if (!image) return ATTACH_WIN_ERROR;
         size = image->SizeBytes();
     }
@@ -50,7 +49,7 @@ int AttachedImages::Attach(const std::wstring& path,
     const uint32_t lastSector = sectors - 1 > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(sectors - 1);
     for (const DriveRecord& other : records_) {
         // Only a file of the same size can be the same file; asking the file system is slow.
-        if (other.lastSector == lastSector && fs::equivalent(absolute, FsPath(other.imagePath), ec)) {
+        if (other.lastSector == lastSector && SamePcFile(absolute, other.imagePath)) {
             return ATTACH_DUPLICATE;
         }
     }
@@ -90,7 +89,7 @@ int AttachedImages::Attach(const std::wstring& path,
     added.lastSector = lastSector;
     added.driveName = std::wstring(1, letter) + L":";
     added.deviceName = L"Image " + FileNameOf(absolute);
-    added.imagePath = WideFromFsPath(absolute);
+    added.imagePath = absolute;
     records_.push_back(added);
     if (record) *record = added;
     return ATTACH_OK;

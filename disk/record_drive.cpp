@@ -1,19 +1,16 @@
 // Opening a drive record's drive: images and block devices as files, sticks by the raw route.
 #include "disk/record_drive.h"
 
-#include <filesystem>
-
 #include "disk/attached_images.h"
 #include "disk/image_drive.h"
 #include "disk/system_error.h"
-#include "disk/wide_path.h"
+#include "disk/pc_path.h"
 
 std::unique_ptr<RawDrive> OpenRecordDrive(const DriveRecord& record, bool forWriting) {
     if (record.imagePath.empty()) return OpenUsbDrive(record);
     // A block device is held exclusively even when attached as an image, so that a mounted
     // file system cannot change under the blocks.
-    std::error_code ec;
-    const bool device = !IsImageRecord(record) || std::filesystem::is_block_file(FsPath(record.imagePath), ec);
+    const bool device = !IsImageRecord(record) || IsBlockDevicePath(record.imagePath);
     return ImageDrive::Open(record.imagePath, forWriting, device);
 }
 

@@ -26,10 +26,6 @@ bool SequenceOf(uint8_t lead, size_t* extra, uint8_t* low, uint8_t* high) {
     return true;
 }
 
-std::wstring FromNative(const std::wstring& native) { return native; }
-std::wstring FromNative(const std::string& native) { return WideFromUtf8(native); }
-void ToNative(const std::wstring& wide, std::wstring* native) { *native = wide; }
-void ToNative(const std::wstring& wide, std::string* native) { *native = Utf8FromWide(wide); }
 }  // namespace
 
 std::string Utf8FromWide(const std::wstring& text) {
@@ -100,14 +96,4 @@ std::wstring WideFromUtf8(const std::string& text) {
         }
     }
     return out;
-}
-
-std::filesystem::path FsPath(const std::wstring& path) {
-    std::filesystem::path::string_type native;
-    ToNative(path, &native);
-    return std::filesystem::path(std::move(native));
-}
-
-std::wstring WideFromFsPath(const std::filesystem::path& path) {
-    return FromNative(path.native());
 }

@@ -5,13 +5,8 @@
 // name the system gives survives the round trip.
 #pragma once
 
-#include <filesystem>
 #include <string>
 
 std::string Utf8FromWide(const std::wstring& text);
 std::wstring WideFromUtf8(const std::string& text);
 
-// The same path for std::filesystem and back, without the library's conversion through the
-// locale (which throws for names it cannot convert under the C locale).
-std::filesystem::path FsPath(const std::wstring& path);
-std::wstring WideFromFsPath(const std::filesystem::path& path);

@@ -37,9 +37,7 @@ echo "== Windows files"
 stage=build/win32-release/packaging/stage/slotwise-$version
 for exe in slotwise.exe slotwise-cli.exe TV_FBKT/ZRVKVNService.exe; do
     size=$(stat -c %s "$stage/$exe")
-    # slotwise-cli grew past 2 MB with the toolbox commands; until it is slimmed it is held to
-    # 2.25 MB so that it can't grow further unnoticed.
-    limit=2097152; [ "$exe" = slotwise-cli.exe ] && limit=2359296
+    limit=2097152
     if [ "$size" -le "$limit" ]; then pass "$exe is $size bytes (at most $limit)"; else fail "$exe is $size bytes, over $limit"; fi
     dlls=$(i686-w64-mingw32-objdump -p "$stage/$exe" | sed -n 's/^\tDLL Name: //p' | tr a-z A-Z |
         grep -Evx 'KERNEL32.DLL|USER32.DLL|GDI32.DLL|ADVAPI32.DLL|COMCTL32.DLL|COMDLG32.DLL|SHELL32.DLL|OLE32.DLL|SETUPAPI.DLL|MSVCRT.DLL' || true)

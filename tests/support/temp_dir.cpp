@@ -27,6 +27,14 @@ TempDir::~TempDir() {
 
 std::wstring TempDir::WFile(const std::string& name) const { return WideFromUtf8(File(name)); }
 
+std::filesystem::path FsPath(const std::wstring& path) {
+#ifdef _WIN32
+    return fs::path(path);
+#else
+    return fs::path(Utf8FromWide(path));
+#endif
+}
+
 std::string ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;

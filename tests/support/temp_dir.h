@@ -1,6 +1,7 @@
 // A scratch directory for one test, removed with everything in it when the test ends.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 class TempDir {
@@ -21,3 +22,7 @@ private:
 // Whole-file helpers for test data.
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& bytes);
+
+// A wide path (WFile) for std::filesystem, without the library's conversion through the locale,
+// which throws for names it cannot convert under the C locale.
+std::filesystem::path FsPath(const std::wstring& path);
