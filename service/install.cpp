@@ -41,6 +41,22 @@ std::wstring OwnPath() {
     }
 }
 
+// Stops the service and waits, up to 30 s, for its process to end, so that the exe is free when
+// /uninstall returns: an installer replaces or deletes it next.
+void StopAndWait(SC_HANDLE service) {
+    SERVICE_STATUS_PROCESS process = {};
+    DWORD needed = 0;
+    HANDLE running = nullptr;
+    if (QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&process), sizeof(process),
+                             &needed) &&
+        process.dwProcessId != 0) {
+        running = OpenProcess(SYNCHRONIZE, FALSE, process.dwProcessId);
+    }
+    SERVICE_STATUS status = {};
+    if (ControlService(service, SERVICE_CONTROL_STOP, &status) && running) WaitForSingleObject(running, 30000);
+    if (running) CloseHandle(running);
+}
+
 }  // namespace
 
 std::wstring ServicePathFor(std::wstring path) {
@@ -98,14 +114,13 @@ int UninstallService() {
         printf("open manager failure(%d)!\n", static_cast<int>(GetLastError()));
         return 1;
     }
-    SC_HANDLE service = OpenServiceW(manager, kServiceName, SERVICE_STOP | DELETE);
+    SC_HANDLE service = OpenServiceW(manager, kServiceName, SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE);
     if (!service) {
         printf("open kvn service failure(%x)\n", static_cast<unsigned>(GetLastError()));
         CloseServiceHandle(manager);
         return 1;
     }
-    SERVICE_STATUS status = {};
-    ControlService(service, SERVICE_CONTROL_STOP, &status);
+    StopAndWait(service);
     int result = 0;
     if (!DeleteService(service)) {
         printf("ZRVKVNService could not be deleted(%d)\n", static_cast<int>(GetLastError()));

@@ -7,7 +7,7 @@
 // Creates "ZRVKVN service" (automatic start, this executable) and starts it. 0 on success, else 1.
 int InstallService();
 
-// Stops and deletes "ZRVKVN service". 0 on success, else 1.
+// Stops "ZRVKVN service", waits for its process to end, and deletes it. 0 on success, else 1.
 int UninstallService();
 
 // The path the service manager is to start the executable at `path` by, quoted so that a folder name

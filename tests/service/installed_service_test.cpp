@@ -16,18 +16,38 @@
 
 namespace {
 
-// The service's state (SERVICE_RUNNING, ...) once it is `wanted` or thirty seconds have passed; 0
-// when it is gone. Asked afresh each time: an open handle would keep a deleted service listed.
+// The service's state (SERVICE_RUNNING, ...), 0 when it is gone. Asked afresh each time: an open
+// handle would keep a deleted service listed.
+DWORD StateNow() {
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service = OpenServiceW(manager, L"ZRVKVN service", SERVICE_QUERY_STATUS);
+    SERVICE_STATUS status = {};
+    const DWORD state = service && QueryServiceStatus(service, &status) ? status.dwCurrentState : 0;
+    if (service) CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    return state;
+}
+
+// The running service's process, to wait on; null when it runs none.
+HANDLE ServiceProcess() {
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service = OpenServiceW(manager, L"ZRVKVN service", SERVICE_QUERY_STATUS);
+    SERVICE_STATUS_PROCESS status = {};
+    DWORD needed = 0;
+    HANDLE process = nullptr;
+    if (service && QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                                        sizeof(status), &needed))
+        process = OpenProcess(SYNCHRONIZE, FALSE, status.dwProcessId);
+    if (service) CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    return process;
+}
+
+// The state once it is `wanted` or thirty seconds have passed.
 DWORD StateOnceItIs(DWORD wanted) {
-    DWORD state = 0;
-    for (int i = 0; i < 3000 && (i == 0 || state != wanted); ++i, Sleep(10)) {
-        SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-        SC_HANDLE service = OpenServiceW(manager, L"ZRVKVN service", SERVICE_QUERY_STATUS);
-        SERVICE_STATUS status = {};
-        state = service && QueryServiceStatus(service, &status) ? status.dwCurrentState : 0;
-        if (service) CloseServiceHandle(service);
-        CloseServiceHandle(manager);
-    }
+    DWORD state = StateNow();
+    for (int i = 0; i < 3000 && state != wanted; ++i, Sleep(10))
+        state = StateNow();
     return state;
 }
 
@@ -79,9 +99,17 @@ TEST(InstalledService, RefusesTheSystemsDrivesKeepsServingAndStopsWithoutAHang) 
     EXPECT_EQ(said, "0 error 1062 count 0");
     EXPECT_FALSE(ConnectDiskService(GetCurrentProcess()));
 
+    // Uninstalling a running service returns once it has stopped, so that an installer can
+    // replace or delete the exe straight away.
+    RunProgram(L"sc start \"ZRVKVN service\"");
+    ASSERT_EQ(StateOnceItIs(SERVICE_RUNNING), static_cast<DWORD>(SERVICE_RUNNING));
+    HANDLE process = ServiceProcess();
+    ASSERT_NE(process, nullptr);
     const std::string uninstall = RunProgram(L"\"" + folder + L"UninstallKVN.bat\"");
     EXPECT_NE(uninstall.find("administrator rights.\r\n"), std::string::npos) << uninstall;
-    EXPECT_EQ(StateOnceItIs(0), 0u) << uninstall;
+    EXPECT_EQ(WaitForSingleObject(process, 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "the service still runs";
+    CloseHandle(process);
+    EXPECT_EQ(StateNow(), 0u) << uninstall;
     EXPECT_EQ(RunProgram(service + L" /uninstall"), "open kvn service failure(424)\r\nexit 1");  // in hexadecimal
 }
 
