@@ -44,12 +44,13 @@ for exe in slotwise.exe slotwise-cli.exe TV_FBKT/ZRVKVNService.exe; do
     same "$exe needs no DLL beyond Windows' own" "" "$dlls"
 done
 expected_files="README.txt
+THIRD-PARTY-NOTICES.txt
 TV_FBKT/InstallKVN.bat
 TV_FBKT/UninstallKVN.bat
 TV_FBKT/ZRVKVNService.exe
 slotwise-cli.exe
 slotwise.exe"
-same "the zip holds the programs, the batch files and the readme" "$expected_files" \
+same "the zip holds the programs, the batch files, the readme and the notices" "$expected_files" \
     "$(cmake -E tar tf "$dist/slotwise-$version-windows.zip" | grep -v '/$' | sed "s|^slotwise-$version/||" | sort)"
 
 echo

@@ -95,6 +95,7 @@ Section "${PRODUCT}" SecProgram
     File "${STAGE}/slotwise.exe"
     File "${STAGE}/slotwise-cli.exe"
     File "${STAGE}/README.txt"
+    File "${STAGE}/THIRD-PARTY-NOTICES.txt"
     SetOutPath "$INSTDIR\TV_FBKT"
     File "${STAGE}/TV_FBKT/ZRVKVNService.exe"
     File "${STAGE}/TV_FBKT/InstallKVN.bat"
@@ -149,6 +150,7 @@ Section "un.${PRODUCT}" SecUninstall
     Delete "$INSTDIR\slotwise.exe"
     Delete "$INSTDIR\slotwise-cli.exe"
     Delete "$INSTDIR\README.txt"
+    Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
 
