@@ -48,6 +48,7 @@ std::wstring BlockFailureText(const BlockFailure& failure) {
             text += L"\n" + failure.path;
     }
     if (!failure.detail.empty()) text += L"\n" + failure.detail;
+    if (failure.block == kNoBlock) return text + L"\n" + TextById(kTextNoBlockChanged);
     return text + L"\n" +
            FormatTextId(failure.mayBeDamaged ? kTextBlockMayBeDamaged : kTextBlockUnchanged, {failure.block});
 }

@@ -62,6 +62,7 @@ enum TextId : int {
     kTextCauseEndMark = 0x1005F,
     kTextBackupMissed = 0x10060,
     kTextJobCancelled = 0x10061,
+    kTextNoBlockChanged = 0x10062,
 };
 
 // The text of an id; an empty text for an id that has none.

@@ -6,8 +6,12 @@
 #include <cstdint>
 #include <string>
 
+// The block of a failure that concerns the drive as a whole: a count it cannot hold, a drive
+// that cannot be opened.
+constexpr uint32_t kNoBlock = 0xFFFFFFFFu;
+
 struct BlockFailure {
-    uint32_t block = 0;
+    uint32_t block = kNoBlock;
     int status = 0;             // a block status (blocks/block_status.h) or a file engine status
     std::wstring path;          // the PC file or folder concerned; empty when none
     bool mayBeDamaged = false;  // a write to the block's slot began and did not complete and verify

@@ -34,7 +34,7 @@ std::wstring FormatCancellingTitle(const std::wstring& driveName) {
 // step. A failure part-way leaves the blocks written so far formatted, but writes neither the
 // end mark nor the count, so that the drive never records blocks it does not hold.
 int BlockManager::FormatDrive(DriveFormatHost& host, uint32_t count, int format, int quick, int dos) {
-    BeginFailureRecord(0);
+    BeginFailureRecord(kNoBlock);
     uint32_t slots = host.LastSector() / kSlotSectors;
     if (slots > kMaxBlocks) slots = kMaxBlocks;
     if (count < 1 || count > slots) {

@@ -42,7 +42,9 @@ std::wstring BlockFailureLine(const BlockFailure& failure, uint32_t rootEntries)
     // A cause in words says more than the status; a system error's text still adds the reason.
     if (!failure.detail.empty())
         cause = failure.status == -1 ? Clause(failure.detail) + L" (" + cause + L")" : Clause(failure.detail);
-    std::wstring line = FormatText(L"block %03d: ", {static_cast<int>(failure.block)});
+    // A failure of the drive as a whole names no block.
+    std::wstring line =
+        failure.block == kNoBlock ? std::wstring() : FormatText(L"block %03d: ", {static_cast<int>(failure.block)});
     if (!failure.path.empty() && failure.detail.find(failure.path) == std::wstring::npos) line += failure.path + L": ";
     line += cause;
     if (failure.mayBeDamaged)

@@ -19,7 +19,7 @@ std::string Line(const std::string& input) {
     for (std::string& field : fields)
         field.erase(field.find_last_not_of(' ') + 1);
     BlockFailure failure;
-    failure.block = static_cast<uint32_t>(std::stoul(fields.at(0)));
+    failure.block = fields.at(0) == "-" ? kNoBlock : static_cast<uint32_t>(std::stoul(fields.at(0)));
     failure.status = std::stoi(fields.at(1));
     failure.mayBeDamaged = fields.at(2) == "damaged";
     failure.path = WideFromUtf8(fields.at(3));

@@ -95,9 +95,9 @@ void RecordingFrontEnd::ShowResultMessage(int code) { Log("result", std::to_wstr
 void RecordingFrontEnd::ShowSystemError(const std::wstring& firstLine) { Log("syserr", firstLine); }
 
 void RecordingFrontEnd::ShowBlockFailure(const BlockFailure& f) {
-    wchar_t block[8];
-    std::swprintf(block, 8, L"%03u", f.block);
-    Log("failure", L"block " + std::wstring(block) + L" status " + std::to_wstring(f.status) +
+    wchar_t block[16] = L"the drive";
+    if (f.block != kNoBlock) std::swprintf(block, 16, L"block %03u", f.block);
+    Log("failure", std::wstring(block) + L" status " + std::to_wstring(f.status) +
                        (f.path.empty() ? L"" : L" path " + f.path) + (f.mayBeDamaged ? L" may be damaged" : L" unchanged") +
                        (f.detail.empty() ? L"" : L": " + f.detail));
 }
