@@ -96,7 +96,13 @@ public:
     // An entry's attributes and times onto a PC file or folder, as open carries them.
     void CarryEntryInfo(const std::wstring& pcPath, uint8_t attribute, const FileInfo& info);
 
-    // PC directory to block.
+    // PC directory to block. The first half of a save, which save --dry-run runs alone: the block's
+    // volume rebuilt in the block image from pcDir, in image mode, nothing written; *built gets its
+    // format. 0; 259 when pcDir does not exist; -1 when the block cannot be read; the recognition
+    // status (256 also for a FAT12 volume of another layout, which cannot be rebuilt); the status
+    // of a boot file or any other file. savedNameNotes() then tells the files given other names.
+    int BuildVolumeFromDirectory(const std::wstring& pcDir, uint32_t blockIndex, FloppyFormat* built);
+    const std::vector<std::wstring>& savedNameNotes() const { return savedNameNotes_; }
     int CopyDirectoryToBlock(const std::wstring& pcDir, uint32_t blockIndex, int row);
     int CopyBootFiles(const std::wstring& pcDir, const std::string& blockDir);
     int CopyDirectoryToVolume(const std::wstring& pcDir, const std::string& blockDir);

@@ -120,13 +120,8 @@ FileInfo SavedEntryInfo(const PcEntry& entry) {
     return info;
 }
 
-// Returns 0; 259 when pcDir does not exist; the recognition status (256 also for a FAT12 volume
-// of another layout, which cannot be rebuilt); the status of a boot file or any other file (the
-// block is then left as it was); -1 when the block cannot be read or written; 260 when it reads
-// back otherwise; 1 when its header cannot be stamped.
-int BlockManager::CopyDirectoryToBlock(const std::wstring& pcDir, uint32_t blockIndex, int row) {
+int BlockManager::BuildVolumeFromDirectory(const std::wstring& pcDir, uint32_t blockIndex, FloppyFormat* built) {
     BeginFailureRecord(blockIndex);
-    uint8_t* image = sectors_.blockImage();
     // A folder that is not there is a mistyped name or a block never opened, never "empty the
     // block": only an existing empty folder empties it.
     uint32_t attributes = 0;
@@ -145,13 +140,22 @@ int BlockManager::CopyDirectoryToBlock(const std::wstring& pcDir, uint32_t block
         NoteFailure(kTextCauseOtherFormat);
         return BLK_NOT_FAT12;
     }
+    *built = code;
     BuildEmptyVolume(code, blockIndex, DosNone);
 
     engine_.SetCodePage(static_cast<uint32_t>(codePage));
     savedNameNotes_.clear();
     status = CopyBootFiles(pcDir, "\\");
     if (status != 0) return status;
-    status = CopyDirectoryToVolume(pcDir, "\\");
+    return CopyDirectoryToVolume(pcDir, "\\");
+}
+
+// Returns BuildVolumeFromDirectory's statuses (the block is then left as it was); -1 when the
+// block cannot be written; 260 when it reads back otherwise; 1 when its header cannot be stamped.
+int BlockManager::CopyDirectoryToBlock(const std::wstring& pcDir, uint32_t blockIndex, int row) {
+    uint8_t* image = sectors_.blockImage();
+    FloppyFormat code;
+    int status = BuildVolumeFromDirectory(pcDir, blockIndex, &code);
     if (status != 0) return status;
 
     // The block keeps its own boot sector: boot program, serial number and label.

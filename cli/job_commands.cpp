@@ -201,10 +201,12 @@ void AddJobCommands(CLI::App& app, int* exitCode) {
     cmd->add_flag("--yes", save->yes,
                   "When a folder does not fit its block, go on with the next block without asking.");
     CLI::Option* dryRun = cmd->add_flag("--dry-run", save->dryRun,
-                                        "Write nothing: print what save would add, replace and remove in each block.");
+                                        "Write nothing: print what save would add, replace and remove in each block, "
+                                        "the files it would name otherwise, and whether the folder fits (exit 1 "
+                                        "when save would not write a block as the folder is).");
     cmd->add_flag("--json", save->json,
                   "With --dry-run: print a JSON array of {block, folder, add, replace, remove, "
-                  "unchanged, fits}.")
+                  "unchanged, names, fits, cause}.")
         ->needs(dryRun);
     AddCodePageOption(cmd, &save->codePage);
     cmd->add_flag("--no-verify", save->noVerify, kNoVerifyHelp);

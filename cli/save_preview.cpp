@@ -1,33 +1,33 @@
-// Comparing each block with the PC folder save would fill it from. Save rebuilds the block from
-// the folder, so a file in both is rewritten; it is listed as replaced only where its size,
-// time or bytes differ. The folder's entries are taken as save takes them: devices, pipes and
-// folders whose names begin with a dot are left out.
+// Comparing each block with what save would make of it. Save rebuilds the block in memory from
+// the PC folder before it writes anything; the preview runs that same rebuild and stops short of
+// the write, so that it sees what save would see: the names files get (mended, or numbered beside
+// a name that differs only in case), the boot files, a full root directory, a folder too big for
+// the block. A file in both is listed as replaced only where its size, time or bytes differ.
 #include "cli/save_preview.h"
 
-#include <cstring>
 #include <cwchar>
 #include <cwctype>
 #include <map>
 
 #include <nlohmann/json.hpp>
 
-#include "blocks/block_names.h"
 #include "blocks/copy_common.h"
 #include "cli/block_files.h"
+#include "cli/failure_line.h"
 #include "cli/json_text.h"
 #include "cli/one_block.h"
 #include "cli/terminal.h"
 #include "disk/wide_path.h"
+#include "fatfs/fs_status.h"
 #include "jobs/job_directories.h"
 
 namespace {
 struct Side {
     std::wstring path;  // as shown
     bool directory = false;
-    uint64_t size = 0;
-    DosStamp write;
-    std::wstring pcPath;    // PC side
-    std::string shortPath;  // block side
+    uint32_t size = 0;
+    uint16_t writeDate = 0, writeTime = 0;
+    std::vector<uint8_t> bytes;  // the rebuilt block's files only
 };
 using Tree = std::map<std::wstring, Side>;  // by upper-case path
 
@@ -38,41 +38,79 @@ std::wstring Key(const std::wstring& path) {
     return key;
 }
 
-void ReadPcTree(PcFileSystem& pc, const std::wstring& dir, const std::wstring& shown, Tree* tree) {
-    std::vector<PcEntry> entries;
-    if (!pc.ListDirectory(dir, &entries)) return;
-    for (const PcEntry& entry : entries) {
-        if (entry.special || (entry.IsDirectory() && entry.name[0] == L'.')) continue;
-        Side side;
-        const std::wstring name = FatLongName(entry.name);  // as save names it on the block
-        side.path = shown.empty() ? name : shown + L"/" + name;
-        side.directory = entry.IsDirectory();
-        side.size = entry.size;
-        side.write = PcFileSystem::DosFromPcTime(entry.writeTime);
-        side.pcPath = JoinPcPath(dir, entry.pathName);
-        (*tree)[Key(side.path)] = side;
-        if (side.directory) ReadPcTree(pc, side.pcPath, side.path, tree);
-    }
+bool ReadBlockFile(CliSession& s, const BlockFile& file, std::vector<uint8_t>* bytes) {
+    uint32_t count = kBlockImageSize;
+    if (s.engine.fsOpen(file.shortPath.c_str(), nullptr) != FS_OK ||
+        s.engine.fsReadBytes(s.blocks.fileBuffer, &count) != FS_OK)
+        return false;
+    bytes->assign(s.blocks.fileBuffer, s.blocks.fileBuffer + count);
+    return true;
 }
 
-// True when the block file holds the PC file's bytes.
-bool SameBytes(CliSession& s, const Side& pcFile, const Side& blockFile) {
-    if (s.engine.fsOpen(blockFile.shortPath.c_str(), nullptr) != FS_OK) return false;
-    uint32_t count = kBlockImageSize;
-    uint8_t* buffer = s.blocks.fileBuffer;
-    if (s.engine.fsReadBytes(buffer, &count) != FS_OK || count != blockFile.size) return false;
-    PcFile file;
-    std::vector<uint8_t> bytes(count);
-    uint32_t done = 0;
-    if (!file.Open(pcFile.pcPath, PcFile::Mode::Read) || !file.ReadAt(0, bytes.data(), count, &done) || done != count)
+// The files and folders of the volume in the block image, with each file's bytes.
+int ReadRebuiltTree(CliSession& s, Tree* tree) {
+    s.sectors.UseImageMode();
+    std::vector<BlockFile> files;
+    std::vector<std::wstring> problems;
+    int status = s.engine.fsMount();
+    if (status == FS_OK) status = WalkBlockFiles(s.engine, &files, &problems);
+    for (const BlockFile& file : files) {
+        Side side{file.path, file.directory, file.size, file.writeDate, file.writeTime, {}};
+        if (!file.directory && !ReadBlockFile(s, file, &side.bytes)) return FS_READ_ERROR;
+        (*tree)[Key(file.path)] = std::move(side);
+    }
+    return status;
+}
+
+// The same file: size, time and bytes.
+bool Unchanged(CliSession& s, const Side& rebuilt, const Side& block, const std::string& shortPath) {
+    if (rebuilt.directory || block.directory) return rebuilt.directory == block.directory;
+    if (rebuilt.size != block.size || rebuilt.writeDate != block.writeDate || rebuilt.writeTime != block.writeTime)
         return false;
-    return std::memcmp(bytes.data(), buffer, count) == 0;
+    BlockFile file;
+    file.shortPath = shortPath;
+    std::vector<uint8_t> bytes;
+    return ReadBlockFile(s, file, &bytes) && bytes == rebuilt.bytes;
+}
+
+struct Preview {
+    std::vector<std::wstring> add, replace, remove;
+    int unchanged = 0;
+};
+
+// The block as it is (drive mode) against the rebuilt one.
+int Compare(CliSession& s, const Tree& rebuilt, Preview* preview) {
+    s.sectors.UseDriveMode();
+    std::vector<BlockFile> files;
+    std::vector<std::wstring> problems;
+    int status = s.engine.fsMount();
+    if (status == FS_OK) status = WalkBlockFiles(s.engine, &files, &problems);
+    if (status != FS_OK) return status;
+    std::map<std::wstring, const BlockFile*> present;  // in the order of the lists: by upper-case path
+    for (const BlockFile& file : files)
+        present[Key(file.path)] = &file;
+    for (const auto& [key, file] : present) {
+        auto found = rebuilt.find(key);
+        if (found == rebuilt.end())
+            preview->remove.push_back(file->path + (file->directory ? L"/" : L""));
+        else if (!Unchanged(s, found->second, Side{file->path, file->directory, file->size, file->writeDate,
+                                                   file->writeTime, {}}, file->shortPath))
+            preview->replace.push_back(found->second.path + (found->second.directory ? L"/" : L""));
+        else if (!file->directory)
+            ++preview->unchanged;
+    }
+    for (const auto& [key, side] : rebuilt)
+        if (present.find(key) == present.end()) preview->add.push_back(side.path + (side.directory ? L"/" : L""));
+    return FS_OK;
+}
+
+bool LacksRoom(int status) {
+    return status == FS_DISK_FULL || status == FS_ROOT_FULL || status == BLK_FILE_TOO_LARGE;
 }
 }  // namespace
 
 int PreviewSave(CliSession& s, const DriveRecord& drive, const std::wstring& rootOverride, bool json) {
     if (!s.OpenForReading(drive)) return kExitFailed;
-    s.engine.SetCodePage(static_cast<uint32_t>(s.blocks.codePage));
     JobDirectories dirs(NativeDirectoryStyle(), drive, rootOverride);
     const std::wstring root = dirs.UploadRoot(s.blocks.savePath);
     nlohmann::json out = nlohmann::json::array();
@@ -82,101 +120,67 @@ int PreviewSave(CliSession& s, const DriveRecord& drive, const std::wstring& roo
         if (!row.selected) continue;
         const uint32_t block = static_cast<uint32_t>(std::wcstoul(row.cells[0].c_str(), nullptr, 10));
         const std::wstring folder = dirs.BlockDirectory(root, block);
-        const std::wstring label = L"block " + BlockNumberText(block);
-        // As save recognises the block before it rebuilds it.
-        uint8_t* image = s.sectors.blockImage();
-        s.sectors.UseDriveMode();
-        s.sectors.SetBlockIndex(block);
-        s.sectors.ReadSectors(0, 16, image);
-        s.sectors.UseImageMode();
-        DiskInfo totals{};
+        s.blocks.lastErrorPath[0] = L'\0';
         FloppyFormat format = FormatOther;
-        int status = s.blocks.DetectFloppyFormat(&totals, &format);
-        if (status == 0 && format == FormatOther) status = BLK_NOT_FAT12;
-        Tree blockTree, pcTree;
-        std::vector<BlockFile> files;
-        std::vector<std::wstring> problems;
+        int status = s.blocks.BuildVolumeFromDirectory(folder, block, &format);
+        const uint8_t* image = s.sectors.blockImage();
+        const uint32_t rootEntries = LacksRoom(status) ? image[17] | image[18] << 8 : 0;
+        BlockFailure failure = s.blocks.FailureOf(status);
+        failure.block = kNoBlock;  // the block heads the line
+        std::wstring cause = status == BLK_NO_FOLDER ? L"there is no folder " + folder : BlockFailureLine(failure, rootEntries);
+        Tree rebuilt;
+        Preview preview;
         if (status == 0) {
-            s.sectors.UseDriveMode();
-            status = s.engine.fsMount();
-            if (status == FS_OK) status = WalkBlockFiles(s.engine, &files, &problems);
+            status = ReadRebuiltTree(s, &rebuilt);
+            if (status == FS_OK) status = Compare(s, rebuilt, &preview);
+            cause = OneBlock::StatusWords(status);
         }
-        if (status != 0) {
-            WriteErr(label + L": save would not write it: " + OneBlock::StatusWords(status) + L".\n");
+        if (status != 0 && !LacksRoom(status)) {
+            WriteErr(L"block " + BlockNumberText(block) + L": save would not write it: " + cause + L".\n");
             exit = kExitFailed;
             continue;
         }
-        for (const BlockFile& file : files) {
-            Side side;
-            side.path = file.path;
-            side.directory = file.directory;
-            side.size = file.size;
-            side.write = DosStamp{file.writeDate, file.writeTime};
-            side.shortPath = file.shortPath;
-            blockTree[Key(file.path)] = side;
-        }
-        uint32_t attributes = 0;
-        if (!s.pc.ReadAttributes(folder, &attributes) || (attributes & kPcDirectory) == 0) {
-            WriteErr(label + L": save would not write it: there is no folder " + folder + L".\n");
-            exit = kExitFailed;
-            continue;
-        }
-        ReadPcTree(s.pc, folder, L"", &pcTree);
-
-        std::vector<std::wstring> add, replace, remove;
-        int unchanged = 0;
-        const uint64_t clusterBytes = uint64_t{s.engine.volume().sectorsPerCluster} * kSectorSize;
-        uint64_t clustersNeeded = 0;
-        for (const auto& [key, pcSide] : pcTree) {
-            clustersNeeded += pcSide.directory ? 1 : (pcSide.size + clusterBytes - 1) / clusterBytes;
-            auto found = blockTree.find(key);
-            if (found == blockTree.end()) {
-                add.push_back(pcSide.path + (pcSide.directory ? L"/" : L""));
-                continue;
-            }
-            const Side& blockSide = found->second;
-            if (pcSide.directory && blockSide.directory) continue;
-            bool same = !pcSide.directory && !blockSide.directory && pcSide.size == blockSide.size &&
-                        pcSide.write.date == blockSide.write.date && pcSide.write.time == blockSide.write.time &&
-                        SameBytes(s, pcSide, blockSide);
-            if (same)
-                ++unchanged;
-            else
-                replace.push_back(pcSide.path + (pcSide.directory ? L"/" : L""));
-        }
-        for (const auto& [key, blockSide] : blockTree)
-            if (pcTree.find(key) == pcTree.end()) remove.push_back(blockSide.path + (blockSide.directory ? L"/" : L""));
-        const uint64_t room = uint64_t{totals.totalSectors} * kSectorSize;
-        const bool fits = clustersNeeded * clusterBytes <= room;
-
+        // Save asks what to do when the files outgrow the block, and stops at a full root directory;
+        // either way it would not save the folder as it is.
+        if (status != 0) exit = kExitFailed;
+        const std::wstring outcome =
+            status == 0 ? std::wstring()
+                        : cause + (status == FS_ROOT_FULL ? L" (save would stop here)" : L" (save would ask what to do)");
+        const std::vector<std::wstring>& notes = s.blocks.savedNameNotes();
         if (json) {
-            auto utf8 = [](const std::vector<std::wstring>& paths) {
+            auto utf8 = [](const std::vector<std::wstring>& texts) {
                 nlohmann::json list = nlohmann::json::array();
-                for (const std::wstring& path : paths)
-                    list.push_back(Utf8FromWide(path));
+                for (const std::wstring& t : texts)
+                    list.push_back(Utf8FromWide(t));
                 return list;
             };
-            out.push_back({{"block", block},
-                           {"folder", Utf8FromWide(folder)},
-                           {"add", utf8(add)},
-                           {"replace", utf8(replace)},
-                           {"remove", utf8(remove)},
-                           {"unchanged", unchanged},
-                           {"fits", fits}});
+            nlohmann::json entry = {{"block", block},
+                                    {"folder", Utf8FromWide(folder)},
+                                    {"add", utf8(preview.add)},
+                                    {"replace", utf8(preview.replace)},
+                                    {"remove", utf8(preview.remove)},
+                                    {"unchanged", preview.unchanged},
+                                    {"names", utf8(notes)},
+                                    {"fits", status == 0}};
+            if (status != 0) entry["cause"] = Utf8FromWide(outcome);
+            out.push_back(entry);
             continue;
         }
-        text += label + L" from " + folder + L":\n";
-        for (const std::wstring& path : add)
+        text += L"block " + BlockNumberText(block) + L" from " + folder + L":\n";
+        if (status != 0) {
+            text += L"  " + outcome + L"\n";
+            continue;
+        }
+        for (const std::wstring& path : preview.add)
             text += L"  add      " + path + L"\n";
-        for (const std::wstring& path : replace)
+        for (const std::wstring& path : preview.replace)
             text += L"  replace  " + path + L"\n";
-        for (const std::wstring& path : remove)
+        for (const std::wstring& path : preview.remove)
             text += L"  remove   " + path + L"\n";
-        text += L"  " + std::to_wstring(unchanged) + (unchanged == 1 ? L" file" : L" files") + L" the same";
-        if (!fits)
-            text += L"; the folder needs " + std::to_wstring(clustersNeeded * clusterBytes) +
-                    L" bytes, the block holds " + std::to_wstring(room) + L": save would ask what to do";
-        text += L"\n";
+        for (const std::wstring& note : notes)
+            text += L"  name     " + note + L"\n";
+        text += L"  " + std::to_wstring(preview.unchanged) + (preview.unchanged == 1 ? L" file" : L" files") +
+                L" the same\n";
     }
     s.sectors.UseImageMode();
     s.CloseDrive();

@@ -117,6 +117,16 @@ keep
 mkdir opened/FLOPPY002
 run save drive.img 1-3 --dir opened --dry-run
 run save drive.img 1 --dir opened --dry-run --json
+printf 'one' >opened/FLOPPY002/Twin.txt
+printf 'two' >opened/FLOPPY002/TWIN.TXT
+printf 'odd' >'opened/FLOPPY002/what?.txt'
+run save drive.img 2 --dir opened --dry-run
+mkdir opened/FLOPPY003
+for i in $(seq 1 230); do : >opened/FLOPPY003/f$i.txt; done
+run save drive.img 3 --dir opened --dry-run
+rm -r opened/FLOPPY003 && mkdir opened/FLOPPY003
+head -c 1000000 /dev/urandom >opened/FLOPPY003/a.bin && cp opened/FLOPPY003/a.bin opened/FLOPPY003/b.bin
+run save drive.img 3 --dir opened --dry-run --json
 unchanged
 
 section "Refusals"
