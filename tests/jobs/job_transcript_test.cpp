@@ -135,6 +135,12 @@ TEST_F(JobTranscriptTest, OpenAndBackup) {
     Select({3});
     Step("block 3 into a folder of its own, not shown", JOB_OPEN);
     EXPECT_TRUE(Exists(dir.File("elsewhere") + Sep() + "FLOPPY003" + Sep() + "Sub folder"));
+    fs::remove_all(fs::u8path(dir.File("elsewhere")));
+    frontEnd.onStatus = [this](const std::wstring&) { blocks.cancelRequested.store(1); };
+    Select({0, 3});
+    Step("blocks 0 and 3, a cancel asked for while block 0 is read", JOB_OPEN);
+    EXPECT_TRUE(Exists(dir.File("elsewhere") + Sep() + "FLOPPY000"));
+    EXPECT_FALSE(Exists(dir.File("elsewhere") + Sep() + "FLOPPY003")) << "block 3 was opened after the cancel";
     ExpectGolden("jobs/open.txt", Transcript());
 
     frontEnd.log.clear();
@@ -145,6 +151,11 @@ TEST_F(JobTranscriptTest, OpenAndBackup) {
     Step("every block (a backup takes them all), block 2 unreadable", JOB_BACKUP);
     EXPECT_EQ(ReadWholeFile(BackupDir() + Sep() + "FLOPPY000" + Sep() + "A long file name.txt"), "zero");
     EXPECT_TRUE(Exists(BackupDir() + Sep() + "FLOPPY003" + Sep() + "Sub folder")) << "the backup stopped at block 2";
+    fs::remove_all(fs::u8path(BackupDir()));
+    frontEnd.onStatus = [this](const std::wstring&) { blocks.cancelRequested.store(1); };
+    Step("every block, a cancel asked for while block 0 is backed up", JOB_BACKUP);
+    EXPECT_TRUE(Exists(BackupDir() + Sep() + "FLOPPY000"));
+    EXPECT_FALSE(Exists(BackupDir() + Sep() + "FLOPPY001")) << "block 1 was backed up after the cancel";
     ExpectGolden("jobs/backup.txt", Transcript());
 }
 
