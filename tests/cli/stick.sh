@@ -87,6 +87,8 @@ run restore new.img "$backup"
 unchanged new.img
 run_on_terminal $'n\n' restore new.img "$backup"
 unchanged new.img
+interrupt_on_terminal "[y/N]" restore new.img "$backup"
+unchanged new.img
 cp -r "$backup" tampered
 poke tampered/BLOCK003.img 1000 'x'
 run restore new.img tampered --yes
@@ -123,6 +125,8 @@ run copy-block drive.img 5 1
 unchanged drive.img
 run_on_terminal $'n\n' copy-block drive.img 5 1
 unchanged drive.img
+interrupt_on_terminal "[y/N]" copy-block drive.img 5 1
+unchanged drive.img
 run copy-block drive.img 1 1
 run copy-block drive.img 1 9
 unchanged drive.img
@@ -137,6 +141,8 @@ slot drive.img 1 >one.img
 slot drive.img 2 >two.img
 keep drive.img
 run swap-blocks drive.img 1 2
+unchanged drive.img
+interrupt_on_terminal "[y/N]" swap-blocks drive.img 1 2
 unchanged drive.img
 run swap-blocks drive.img 1 2 --yes
 same_slot drive.img 1 two.img 0 3071
