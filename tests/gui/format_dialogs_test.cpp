@@ -106,11 +106,11 @@ TEST_F(FormatDialogTest, TheChosenDriveLimitsTheBlockCountAndAFailureToOpenItIsR
     }
     EXPECT_TRUE(IsWindowVisible(dialog) && !Formatting());
     EXPECT_TRUE(WindowDrive() + ReadWholeFile(dir.File("medium.img")) == before) << "a drive was written";
-    // The image goes away: the format reports the system's own text, and that nothing was damaged,
-    // and the dialog is ready again.
+    // The image goes away: the format reports the system's own text, and that no block changed
+    // (none is to blame: the drive could not be opened), and the dialog is ready again.
     ASSERT_TRUE(DeleteFileW(WideFromUtf8(dir.File("medium.img")).c_str()));
     StartFormat(dialog, L"1");
-    EXPECT_EQ(Report(dialog), SystemText(ERROR_FILE_NOT_FOUND) + L"\nFloppy disk block 000: the block on the drive was not damaged.");
+    EXPECT_EQ(Report(dialog), SystemText(ERROR_FILE_NOT_FOUND) + L"\nNo floppy disk block was changed.");
     EXPECT_EQ(ControlStates(dialog, kControls), "list 1.44M[x] make dos7.1(off) count quick start progress(hidden)");
 }
 
