@@ -14,7 +14,6 @@
 #include "disk/wide_path.h"
 
 namespace {
-constexpr char kDriveHelp[] = "Image file, block device or drive letter.";
 
 struct CopyOptions {
     std::string drive;
@@ -188,7 +187,7 @@ void AddBlockCopyCommands(CLI::App& app, int* exitCode) {
         "copy-block",
         "Copy block FROM over block TO, the whole slot (boot sector, volume and all), and renew TO's time. Asks "
         "before replacing a block that holds files.");
-    cmd->add_option("DRIVE", copy->drive, kDriveHelp)->required();
+    AddDriveArgument(cmd, &copy->drive);
     cmd->add_option("FROM", copy->from, "The block to copy.")->required();
     cmd->add_option("TO", copy->to, "The block to replace.")->required();
     cmd->add_option("--from", copy->fromDrive, "OTHER_DRIVE: take FROM from this drive instead (copies between sticks).");
@@ -200,7 +199,7 @@ void AddBlockCopyCommands(CLI::App& app, int* exitCode) {
     cmd = app.add_subcommand("swap-blocks",
                              "Swap the contents of blocks A and B (whole slots) and renew both times. Asks first when "
                              "either holds files.");
-    cmd->add_option("DRIVE", swap->drive, kDriveHelp)->required();
+    AddDriveArgument(cmd, &swap->drive);
     cmd->add_option("A", swap->from, "One block.")->required();
     cmd->add_option("B", swap->to, "The other.")->required();
     cmd->add_flag("--yes", swap->yes, "Swap without asking; needed when there is no terminal to ask on.");

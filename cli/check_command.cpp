@@ -109,7 +109,7 @@ void AddCheckCommand(CLI::App& app, int* exitCode) {
         "Check the selected blocks' volumes without writing: both FATs agree, every chain is sound (no loop, no "
         "cross-link, no free or out-of-range cluster, as long as the size needs), folders are sane, no cluster is "
         "lost. One line a block, \"ok\" or what is wrong; exit status 1 when any block is damaged or unreadable.");
-    cmd->add_option("DRIVE", options->drive, "Image file, block device or drive letter.")->required();
+    AddDriveArgument(cmd, &options->drive);
     cmd->add_option("BLOCKS", options->blocks, "Blocks such as 3, 0,4,7-9 or all (the default).");
     cmd->add_flag("--json", options->json,
                   "Print a JSON array of {block, format, state (ok, damaged, unchecked, unreadable), problems, "

@@ -18,6 +18,11 @@ void AddRestoreCommand(CLI::App& app, int* exitCode);      // restore
 int RunImageBackup(const std::string& drive, const std::string& dir, bool json);
 void AddHelpCommand(CLI::App& app, int* exitCode);         // help
 
+// DRIVE, the first argument of every command that works on one drive.
+inline void AddDriveArgument(CLI::App* command, std::string* drive) {
+    command->add_option("DRIVE", *drive, "Image file, block device or drive letter.")->required();
+}
+
 // --codepage CP on a command that reads or writes names: the OEM code page of 8.3 names for this
 // run only (0 the system's); *codePage stays -1 when it is not given.
 void AddCodePageOption(CLI::App* command, int32_t* codePage);

@@ -19,7 +19,6 @@
 #include "disk/wide_path.h"
 
 namespace {
-constexpr char kDriveHelp[] = "Image file, block device or drive letter.";
 constexpr char kBlockHelp[] = "The block's number.";
 constexpr uint8_t kAttrDirectory = 0x10;
 
@@ -405,7 +404,7 @@ CLI::App* AddFileCommand(CLI::App& app,
                          int (*run)(const FileOptions&),
                          int* exitCode) {
     CLI::App* cmd = app.add_subcommand(name, help);
-    cmd->add_option("DRIVE", options->drive, kDriveHelp)->required();
+    AddDriveArgument(cmd, &options->drive);
     cmd->add_option("BLOCK", options->block, kBlockHelp)->required();
     AddCodePageOption(cmd, &options->codePage);
     cmd->callback([options, run, exitCode] { *exitCode = run(*options); });

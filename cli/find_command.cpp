@@ -120,7 +120,7 @@ void AddFindCommand(CLI::App& app, int* exitCode) {
         "find",
         "Find files and folders by name in every block: PATTERN is matched against long and 8.3 names, case aside, "
         "with * for any characters and ? for one. Prints block, time, size and path.");
-    cmd->add_option("DRIVE", find->drive, "Image file, block device or drive letter.")->required();
+    AddDriveArgument(cmd, &find->drive);
     cmd->add_option("PATTERN", find->pattern, "Such as *.txt or report?.doc (quote it for the shell).")->required();
     cmd->add_option("--blocks", find->blocks, "Only these blocks, such as 3, 0,4,7-9 or all.");
     cmd->add_flag("--json", find->json,

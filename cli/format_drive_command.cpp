@@ -124,7 +124,7 @@ void AddFormatDriveCommand(CLI::App& app, int* exitCode) {
         app.add_subcommand("format-drive",
                            "Format the whole drive into N floppy disk blocks (all data on it is lost). "
                            "Ctrl+C cancels after the block in progress and leaves a drive of the blocks done.");
-    cmd->add_option("DRIVE", options->drive, "Image file, block device or drive letter.")->required();
+    AddDriveArgument(cmd, &options->drive);
     cmd->add_option("--blocks", options->blocks, "N, the number of blocks (1 to the drive's maximum, at most 100).")
         ->required();
     options->choice.AddOptions(cmd);

@@ -308,7 +308,7 @@ void AddRestoreCommand(CLI::App& app, int* exitCode) {
         "Write a backup made by backup --images back onto a drive, whole slots with their headers. Every file is "
         "checked against the manifest first, and each block read back after writing; a drive with fewer slots than "
         "the backup has blocks is refused.");
-    cmd->add_option("DRIVE", options->drive, "Image file, block device or drive letter.")->required();
+    AddDriveArgument(cmd, &options->drive);
     cmd->add_option("BACKUP", options->backup, "The backup's folder, the one holding manifest.json.")->required();
     cmd->add_option("--blocks", options->blocks, "Only these blocks, such as 3, 0,4,7-9 or all (the default).");
     cmd->add_flag("--yes", options->yes, "Write without asking; needed when there is no terminal to ask on.");

@@ -12,7 +12,6 @@
 #include "disk/wide_path.h"
 
 namespace {
-constexpr char kDriveHelp[] = "Image file, block device or drive letter.";
 constexpr char kBlocksHelp[] = "Blocks such as 3, 0,4,7-9 or all.";
 
 struct JobOptions {
@@ -169,7 +168,7 @@ void AddJobCommands(CLI::App& app, int* exitCode) {
     auto format = std::make_shared<JobOptions>();
     CLI::App* cmd =
         AddJobCommand(app, "format", "Format the selected floppy disk blocks.", format, RunFormat, exitCode);
-    cmd->add_option("DRIVE", format->drive, kDriveHelp)->required();
+    AddDriveArgument(cmd, &format->drive);
     cmd->add_option("BLOCKS", format->blocks, kBlocksHelp)->required();
     format->choice.AddOptions(cmd);
     cmd->add_flag("--yes", format->yes, "Format without asking; needed when there is no terminal to ask on.");
@@ -180,7 +179,7 @@ void AddJobCommands(CLI::App& app, int* exitCode) {
                         "Copy the files of the selected blocks into PC folders: ROOT/FLOPPYkkk with --dir, "
                         "else the upload folder of the settings, in a folder named after the drive.",
                         open, RunOpen, exitCode);
-    cmd->add_option("DRIVE", open->drive, kDriveHelp)->required();
+    AddDriveArgument(cmd, &open->drive);
     cmd->add_option("BLOCKS", open->blocks, kBlocksHelp)->required();
     cmd->add_option("--dir", open->dir, "ROOT: block k goes to ROOT/FLOPPYkkk.");
     cmd->add_option("--exist", open->exist, "What to do with a file that exists already (this run only).")
@@ -195,7 +194,7 @@ void AddJobCommands(CLI::App& app, int* exitCode) {
                         "Write PC folders into the selected blocks, read from where open puts them "
                         "(ROOT/FLOPPYkkk with --dir). Each block is replaced by its folder's contents.",
                         save, RunSave, exitCode);
-    cmd->add_option("DRIVE", save->drive, kDriveHelp)->required();
+    AddDriveArgument(cmd, &save->drive);
     cmd->add_option("BLOCKS", save->blocks, kBlocksHelp)->required();
     cmd->add_option("--dir", save->dir, "ROOT: block k is read from ROOT/FLOPPYkkk.");
     cmd->add_flag("--yes", save->yes,
@@ -214,7 +213,7 @@ void AddJobCommands(CLI::App& app, int* exitCode) {
     auto write = std::make_shared<JobOptions>();
     cmd = AddJobCommand(app, "write-image", "Write a floppy image file into the selected blocks.", write, RunWriteImage,
                         exitCode);
-    cmd->add_option("DRIVE", write->drive, kDriveHelp)->required();
+    AddDriveArgument(cmd, &write->drive);
     cmd->add_option("IMAGE", write->image, "The image file (at most 1.5M).")->required();
     cmd->add_option("BLOCKS", write->blocks, kBlocksHelp)->required();
     cmd->add_flag("--yes", write->yes,
@@ -225,7 +224,7 @@ void AddJobCommands(CLI::App& app, int* exitCode) {
     auto exportImage = std::make_shared<JobOptions>();
     cmd = AddJobCommand(app, "export-image", "Save one block as a floppy image file.", exportImage, RunExportImage,
                         exitCode);
-    cmd->add_option("DRIVE", exportImage->drive, kDriveHelp)->required();
+    AddDriveArgument(cmd, &exportImage->drive);
     cmd->add_option("BLOCK", exportImage->blocks, "The block's number.")->required();
     cmd->add_option("IMAGE", exportImage->image, "The image file to write (replaced if it exists).")->required();
 
@@ -234,7 +233,7 @@ void AddJobCommands(CLI::App& app, int* exitCode) {
                         "Copy every block into a new time-stamped folder: ROOT/<YYYYMMDDhhmmss>/FLOPPYkkk with "
                         "--dir, else under the backup folder of the settings.",
                         backup, RunBackup, exitCode);
-    cmd->add_option("DRIVE", backup->drive, kDriveHelp)->required();
+    AddDriveArgument(cmd, &backup->drive);
     CLI::Option* backupDir = cmd->add_option("--dir", backup->dir, "ROOT of the backup.");
     cmd->add_option("--images", backup->images,
                     "Instead: every block as DIR/<YYYYMMDDhhmmss>/BLOCKkkk.img, the image of its whole slot "

@@ -175,7 +175,7 @@ void AddListCommands(CLI::App& app, int* exitCode) {
     auto list = std::make_shared<ListOptions>();
     CLI::App* cmd = app.add_subcommand(
         "list", "List the floppy disk blocks of a drive: serial number, capacity, used share and renew time.");
-    cmd->add_option("DRIVE", list->drive, "Image file, block device or drive letter.")->required();
+    AddDriveArgument(cmd, &list->drive);
     cmd->add_flag("--json", list->json,
                   "Print a JSON array of {block, capacity, used, renewTime, format, totalSectors, freeSectors}.");
     cmd->callback([list, exitCode] { *exitCode = RunList(*list); });
@@ -183,7 +183,7 @@ void AddListCommands(CLI::App& app, int* exitCode) {
     auto ls = std::make_shared<LsOptions>();
     cmd = app.add_subcommand(
         "ls", "List the files and folders inside one floppy disk block (or one folder in it), and its free space.");
-    cmd->add_option("DRIVE", ls->drive, "Image file, block device or drive letter.")->required();
+    AddDriveArgument(cmd, &ls->drive);
     cmd->add_option("BLOCK", ls->block, "The block's number.")->required();
     cmd->add_option("PATH", ls->path, "A folder (or file) inside the block, by long or 8.3 names.");
     cmd->add_flag("--json", ls->json,
