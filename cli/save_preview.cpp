@@ -38,39 +38,42 @@ std::wstring Key(const std::wstring& path) {
     return key;
 }
 
-bool ReadBlockFile(CliSession& s, const BlockFile& file, std::vector<uint8_t>* bytes) {
+bool ReadBlockFile(CliSession& s, const std::string& shortPath, std::vector<uint8_t>* bytes) {
     uint32_t count = kBlockImageSize;
-    if (s.engine.fsOpen(file.shortPath.c_str(), nullptr) != FS_OK ||
+    if (s.engine.fsOpen(shortPath.c_str(), nullptr) != FS_OK ||
         s.engine.fsReadBytes(s.blocks.fileBuffer, &count) != FS_OK)
         return false;
     bytes->assign(s.blocks.fileBuffer, s.blocks.fileBuffer + count);
     return true;
 }
 
+// The files and folders of the volume the sectors are set to (the drive's or the block image's).
+int WalkVolume(CliSession& s, std::vector<BlockFile>* files) {
+    std::vector<std::wstring> problems;
+    int status = s.engine.fsMount();
+    return status == FS_OK ? WalkBlockFiles(s.engine, files, &problems) : status;
+}
+
 // The files and folders of the volume in the block image, with each file's bytes.
 int ReadRebuiltTree(CliSession& s, Tree* tree) {
     s.sectors.UseImageMode();
     std::vector<BlockFile> files;
-    std::vector<std::wstring> problems;
-    int status = s.engine.fsMount();
-    if (status == FS_OK) status = WalkBlockFiles(s.engine, &files, &problems);
+    int status = WalkVolume(s, &files);
     for (const BlockFile& file : files) {
         Side side{file.path, file.directory, file.size, file.writeDate, file.writeTime, {}};
-        if (!file.directory && !ReadBlockFile(s, file, &side.bytes)) return FS_READ_ERROR;
+        if (!file.directory && !ReadBlockFile(s, file.shortPath, &side.bytes)) return FS_READ_ERROR;
         (*tree)[Key(file.path)] = std::move(side);
     }
     return status;
 }
 
 // The same file: size, time and bytes.
-bool Unchanged(CliSession& s, const Side& rebuilt, const Side& block, const std::string& shortPath) {
+bool Unchanged(CliSession& s, const Side& rebuilt, const BlockFile& block) {
     if (rebuilt.directory || block.directory) return rebuilt.directory == block.directory;
     if (rebuilt.size != block.size || rebuilt.writeDate != block.writeDate || rebuilt.writeTime != block.writeTime)
         return false;
-    BlockFile file;
-    file.shortPath = shortPath;
     std::vector<uint8_t> bytes;
-    return ReadBlockFile(s, file, &bytes) && bytes == rebuilt.bytes;
+    return ReadBlockFile(s, block.shortPath, &bytes) && bytes == rebuilt.bytes;
 }
 
 struct Preview {
@@ -82,9 +85,7 @@ struct Preview {
 int Compare(CliSession& s, const Tree& rebuilt, Preview* preview) {
     s.sectors.UseDriveMode();
     std::vector<BlockFile> files;
-    std::vector<std::wstring> problems;
-    int status = s.engine.fsMount();
-    if (status == FS_OK) status = WalkBlockFiles(s.engine, &files, &problems);
+    int status = WalkVolume(s, &files);
     if (status != FS_OK) return status;
     std::map<std::wstring, const BlockFile*> present;  // in the order of the lists: by upper-case path
     for (const BlockFile& file : files)
@@ -93,8 +94,7 @@ int Compare(CliSession& s, const Tree& rebuilt, Preview* preview) {
         auto found = rebuilt.find(key);
         if (found == rebuilt.end())
             preview->remove.push_back(file->path + (file->directory ? L"/" : L""));
-        else if (!Unchanged(s, found->second, Side{file->path, file->directory, file->size, file->writeDate,
-                                                   file->writeTime, {}}, file->shortPath))
+        else if (!Unchanged(s, found->second, *file))
             preview->replace.push_back(found->second.path + (found->second.directory ? L"/" : L""));
         else if (!file->directory)
             ++preview->unchanged;
